@@ -1,0 +1,32 @@
+# Test executables for both builds. Natively each GoogleTest case becomes a
+# CTest test; under Wine a whole executable is one CTest test, because every
+# start of a Windows process costs far more than its cases.
+if(CMAKE_CROSSCOMPILING)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(EXCALIBUR_GTEST gtest gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  set(EXCALIBUR_GTEST GTest::gtest GTest::gtest_main)
+endif()
+
+# excalibur_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [TIMEOUT s])
+function(excalibur_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${EXCALIBUR_GTEST})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  else()
+    gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+      PROPERTIES TIMEOUT ${T_TIMEOUT} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// A window as the host and the plug-in exchange it: an HWND on i686 Windows,
+// a window id of the headless window system natively. 0 is no window.
+using WindowId = std::uint32_t;
+
+// Asynchronous delivery of (message, wParam, lParam) to a window; failure is
+// ignored by every caller, so there is no result.
+void PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+
+}  // namespace platform

@@ -1,0 +1,81 @@
+#include "platform/headless/HeadlessWindows.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace headless {
+namespace detail {
+
+struct WindowState {
+    std::deque<PostedMessage> posted;
+};
+
+struct WindowSystem {
+    std::mutex mutex;
+    std::condition_variable posted;
+    std::map<WindowId, WindowState> windows;
+    WindowId nextId = 0x100;
+};
+
+WindowSystem& System() {
+    static WindowSystem system;
+    return system;
+}
+
+}  // namespace detail
+
+using detail::System;
+
+WindowId CreateHostWindow() {
+    auto& system = System();
+    std::lock_guard lock(system.mutex);
+    const WindowId id = system.nextId++;
+    system.windows[id];
+    return id;
+}
+
+void DestroyHostWindow(WindowId window) {
+    auto& system = System();
+    std::lock_guard lock(system.mutex);
+    system.windows.erase(window);
+}
+
+std::vector<PostedMessage> TakePostedMessages(WindowId window) {
+    auto& system = System();
+    std::lock_guard lock(system.mutex);
+    std::vector<PostedMessage> taken;
+    const auto found = system.windows.find(window);
+    if (found == system.windows.end()) return taken;
+    taken.assign(found->second.posted.begin(), found->second.posted.end());
+    found->second.posted.clear();
+    return taken;
+}
+
+bool WaitForPostedMessage(WindowId window, std::chrono::milliseconds timeout) {
+    auto& system = System();
+    std::unique_lock lock(system.mutex);
+    return system.posted.wait_for(lock, timeout, [&] {
+        const auto found = system.windows.find(window);
+        return found != system.windows.end() && !found->second.posted.empty();
+    });
+}
+
+}  // namespace headless
+
+namespace platform {
+
+void PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    auto& system = headless::detail::System();
+    {
+        std::lock_guard lock(system.mutex);
+        const auto found = system.windows.find(window);
+        // Like PostMessage to a destroyed window: the post fails, nobody hears.
+        if (found == system.windows.end()) return;
+        found->second.posted.push_back({window, message, wParam, lParam});
+    }
+    system.posted.notify_all();
+}
+
+}  // namespace platform

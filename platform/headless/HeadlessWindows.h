@@ -1,0 +1,32 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+#include "platform/WindowTypes.h"
+
+// The native build's small in-process window system, shared by the native
+// plug-in, the native host and the tests (one shared library, so one state).
+namespace headless {
+
+using platform::WindowId;
+
+struct PostedMessage {
+    WindowId window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+};
+
+// A plain top-level window that only collects what is posted to it.
+WindowId CreateHostWindow();
+void DestroyHostWindow(WindowId window);
+
+// Everything posted to the window since the last call, oldest first.
+std::vector<PostedMessage> TakePostedMessages(WindowId window);
+
+// Waits until at least one message is queued for the window, or the timeout ends.
+bool WaitForPostedMessage(WindowId window, std::chrono::milliseconds timeout);
+
+}  // namespace headless

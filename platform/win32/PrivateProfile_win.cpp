@@ -1,0 +1,15 @@
+#include "platform/PrivateProfile.h"
+
+#include <windows.h>
+
+namespace platform {
+
+int ReadProfileInt(const char* section, const char* key, int defaultValue, const char* path) {
+    return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, path));
+}
+
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* path) {
+    return WritePrivateProfileStringA(section, key, value, path) != FALSE;
+}
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+#include "plugin/HostNotifier.h"
+
+namespace excalibur {
+
+ExParaBlock exPara{};
+
+std::uint32_t MessageNumberOf(const ExParaBlock& block, HostEvent event) {
+    switch (event) {
+        case HostEvent::Panel: return block.msgPanel;
+        case HostEvent::Attenuator: return block.msgAttenuator;
+        case HostEvent::Dither: return block.msgDither;
+        case HostEvent::NoiseBlanker: return block.msgNoiseBlanker;
+        case HostEvent::SampleMode: return block.msgSampleMode;
+        case HostEvent::LevelOffset: return block.msgLevelOffset;
+    }
+    return 0;
+}
+
+void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow) {
+    const platform::WindowId window = exPara.hostWindow;
+    const std::uint32_t message = MessageNumberOf(exPara, event);
+    if (window == 0 || message == 0) return;
+    platform::PostToWindow(window, message, value, static_cast<std::intptr_t>(panelWindow));
+}
+
+}  // namespace excalibur
