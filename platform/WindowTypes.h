@@ -13,3 +13,14 @@ using WindowId = std::uint32_t;
 void PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
 }  // namespace platform
+
+namespace platform {
+
+struct WindowRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+}  // namespace platform

@@ -2,8 +2,6 @@
 
 namespace excalibur {
 
-ExParaBlock exPara{};
-
 std::uint32_t MessageNumberOf(const ExParaBlock& block, HostEvent event) {
     switch (event) {
         case HostEvent::Panel: return block.msgPanel;

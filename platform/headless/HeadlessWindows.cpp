@@ -1,23 +1,9 @@
 #include "platform/headless/HeadlessWindows.h"
 
-#include <condition_variable>
-#include <deque>
-#include <map>
-#include <mutex>
+#include "platform/headless/WindowSystemState.h"
 
 namespace headless {
 namespace detail {
-
-struct WindowState {
-    std::deque<PostedMessage> posted;
-};
-
-struct WindowSystem {
-    std::mutex mutex;
-    std::condition_variable posted;
-    std::map<WindowId, WindowState> windows;
-    WindowId nextId = 0x100;
-};
 
 WindowSystem& System() {
     static WindowSystem system;

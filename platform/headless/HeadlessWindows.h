@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/WindowTypes.h"
@@ -28,5 +29,28 @@ std::vector<PostedMessage> TakePostedMessages(WindowId window);
 
 // Waits until at least one message is queued for the window, or the timeout ends.
 bool WaitForPostedMessage(WindowId window, std::chrono::milliseconds timeout);
+
+}  // namespace headless
+
+// What a test or the native host can do to and learn of the panel's dialog:
+// the messages a user's actions would send, delivered synchronously to the
+// dialog's handlers as Windows sends them.
+namespace headless {
+
+bool IsWindowVisible(WindowId window);
+bool WindowExists(WindowId window);
+std::string ControlText(WindowId dialog, int controlId);
+platform::WindowRect WindowRectOf(WindowId window);
+WindowId ForegroundWindow();
+int SmallIconOf(WindowId window);
+
+void SendCommand(WindowId dialog, int controlId, int notification);
+int SendSpinDelta(WindowId dialog, int controlId, int delta);
+void SendCloseRequest(WindowId dialog);
+
+// The web addresses opened and the message boxes shown, oldest first.
+std::vector<std::string> OpenedAddresses();
+std::vector<std::string> ShownMessages();
+void ClearRecords();
 
 }  // namespace headless

@@ -1,0 +1,42 @@
+#pragma once
+
+// The state behind the headless window system; private to platform/headless.
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/PanelWindow.h"
+#include "platform/headless/HeadlessWindows.h"
+
+namespace headless {
+namespace detail {
+
+struct WindowState {
+    std::deque<PostedMessage> posted;
+    platform::DialogEvents* events = nullptr;
+    bool visible = false;
+    platform::WindowRect rect;
+    std::map<int, std::string> controlTexts;
+    std::thread::id owner = std::this_thread::get_id();
+    int smallIcon = 0;
+};
+
+struct WindowSystem {
+    std::mutex mutex;
+    std::condition_variable posted;
+    std::map<WindowId, WindowState> windows;
+    WindowId nextId = 0x100;
+    WindowId foreground = 0;
+    std::vector<std::string> openedAddresses;
+    std::vector<std::string> shownMessages;
+};
+
+WindowSystem& System();
+
+}  // namespace detail
+
+}  // namespace headless

@@ -1,0 +1,7 @@
+#include "plugin/ExParaBlock.h"
+
+namespace excalibur {
+
+ExParaBlock exPara{};
+
+}  // namespace excalibur

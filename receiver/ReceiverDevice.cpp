@@ -1,0 +1,190 @@
+#include "receiver/ReceiverDevice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "plugin/ExParaBlock.h"
+#include "receiver/Ddc1Conversion.h"
+#include "receiver/SampleModes.h"
+
+namespace excalibur {
+
+std::int32_t loFrequency = 7050000;
+std::uint32_t sampleRate = 200000;
+std::uint32_t samplesPerBufferLog2 = 13;
+std::uint32_t ddc1TypeIndex = 9;
+g31ddc::ReceiverApi receiverApi;
+std::atomic<HostCallback> hostCallback{nullptr};
+
+namespace {
+
+constexpr std::size_t kSampleBufferAlignment = 64;
+constexpr std::uint32_t kAttenuatorDecibels = 21;
+
+float* AllocateSampleBuffer() {
+    return static_cast<float*>(
+        ::operator new[](kSampleBufferFloats * sizeof(float), std::align_val_t{kSampleBufferAlignment}));
+}
+
+}  // namespace
+
+void ReceiverDevice::AlignedFree::operator()(float* buffer) const {
+    ::operator delete[](buffer, std::align_val_t{kSampleBufferAlignment});
+}
+
+ReceiverDevice::ReceiverDevice() {
+    sampleRate = 200000;
+    samplesPerBufferLog2 = 13;
+    ddc1TypeIndex = 9;
+}
+
+ReceiverDevice::~ReceiverDevice() {
+    Close();
+}
+
+int ReceiverDevice::Bind() {
+    libraryModule = platform::LoadLibraryByName(kDriverLibraryName);
+    if (libraryModule == nullptr) return 0;
+#define G31DDC_RESOLVE(name, result, params)                                                        \
+    receiverApi.name = reinterpret_cast<g31ddc::name##Fn>(platform::ResolveSymbol(libraryModule, #name)); \
+    if (receiverApi.name == nullptr) return 0;
+    G31DDC_ENTRY_POINTS(G31DDC_RESOLVE)
+#undef G31DDC_RESOLVE
+    deviceHandle = receiverApi.OpenDevice(-1);
+    return deviceHandle >= 0 ? 1 : 0;
+}
+
+int ReceiverDevice::Unbind() {
+    if (libraryModule == nullptr) return 0;
+    if (deviceHandle >= 0) receiverApi.CloseDevice(deviceHandle);
+    platform::FreeLibraryHandle(libraryModule);
+    ResetBinding();
+    return 1;
+}
+
+void ReceiverDevice::ResetBinding() {
+    libraryModule = nullptr;
+    deviceHandle = -1;
+    receiverApi = g31ddc::ReceiverApi{};
+    sampleBuffer.reset();
+}
+
+int ReceiverDevice::Open() {
+    if (!Bind()) {
+        Unbind();
+        return 0;
+    }
+    receiverApi.SetDDC1(deviceHandle, 0);
+    receiverApi.GetDDC1(deviceHandle, &ddc1Type, &ddc1Info);
+    ApplyAttenuator(exPara.attenuator);
+    ApplyDithering(exPara.dither);
+    ApplyNoiseBlanker(exPara.noiseBlanker);
+    ApplyLevelOffset(exPara.levelOffset);
+    callbacks = g31ddc::StreamCallbacks{};
+    callbacks.ddc1Stream = &ReceiverDevice::Ddc1StreamHandler;
+    return SelectSampleMode(exPara.sampleMode);
+}
+
+int ReceiverDevice::Close() {
+    if (deviceHandle >= 0) {
+        Stop();
+        receiverApi.SetPower(deviceHandle, 0);
+        receiverApi.SetLED(deviceHandle, 0);
+    }
+    return Unbind();
+}
+
+int ReceiverDevice::Start() {
+    if (deviceHandle < 0) return 0;
+    PowerUp();
+    receiverApi.SetDDC1(deviceHandle, ddc1TypeIndex);
+    receiverApi.SetMWFilter(deviceHandle, 0);
+    receiverApi.SetCallbacks(deviceHandle, &callbacks, reinterpret_cast<std::uintptr_t>(this));
+    if (receiverApi.StartDDC1(deviceHandle, 1u << samplesPerBufferLog2) == 0) return 0;
+    streaming = 1;
+    return 1;
+}
+
+void ReceiverDevice::Stop() {
+    streaming = 0;
+    if (deviceHandle < 0) return;
+    receiverApi.StopDDC1(deviceHandle);
+    receiverApi.SetCallbacks(deviceHandle, nullptr, 0);
+}
+
+void ReceiverDevice::PowerUp() {
+    if (deviceHandle < 0) return;
+    std::uint32_t power = 0;
+    receiverApi.GetPower(deviceHandle, &power);
+    if (power == 0) receiverApi.SetPower(deviceHandle, 1);
+    receiverApi.SetLED(deviceHandle, 1);
+}
+
+int ReceiverDevice::SelectSampleMode(int mode) {
+    if (deviceHandle < 0) return 0;
+    mode = ClampSampleMode(mode);
+    const bool wasStreaming = streaming == 1;
+    if (wasStreaming) Stop();
+    exPara.sampleMode = static_cast<std::uint8_t>(mode);
+    sampleRate = SampleModeTable[mode].sampleRate;
+    ddc1TypeIndex = SampleModeTable[mode].ddc1TypeIndex;
+    samplesPerBufferLog2 = 12;
+    if (!sampleBuffer) sampleBuffer.reset(AllocateSampleBuffer());
+    if (HostCallback callback = hostCallback.load(std::memory_order_relaxed)) {
+        callback(-1, kStatusSampleRateChanged, 0.0f, nullptr);
+    }
+    if (wasStreaming) Start();
+    return 1;
+}
+
+void ReceiverDevice::Tune(std::int32_t frequency) {
+    loFrequency = std::clamp(frequency, kMinFrequency, kMaxFrequency);
+    if (deviceHandle >= 0) receiverApi.SetFrequency(deviceHandle, 0, static_cast<std::uint32_t>(loFrequency));
+}
+
+void ReceiverDevice::ApplyAttenuator(std::uint32_t on) {
+    if (deviceHandle < 0) return;
+    exPara.attenuator = static_cast<std::uint8_t>(on);
+    receiverApi.SetAttenuator(deviceHandle, on != 0 ? kAttenuatorDecibels : 0);
+}
+
+void ReceiverDevice::ApplyDithering(std::uint32_t on) {
+    if (deviceHandle < 0) return;
+    exPara.dither = static_cast<std::uint8_t>(on);
+    receiverApi.SetDithering(deviceHandle, static_cast<std::int32_t>(on));
+}
+
+void ReceiverDevice::ApplyNoiseBlanker(std::uint32_t on) {
+    if (deviceHandle < 0) return;
+    exPara.noiseBlanker = static_cast<std::uint8_t>(on);
+    receiverApi.SetADCNoiseBlanker(deviceHandle, static_cast<std::int32_t>(on));
+}
+
+void ReceiverDevice::ApplyLevelOffset(std::int16_t decibels) {
+    SetGainForOffset(decibels);
+}
+
+// With a host window the host scales the samples itself and learns the
+// offset only as a number.
+void ReceiverDevice::SetGainForOffset(std::int16_t decibels) {
+    const float newGain =
+        exPara.hostWindow != 0 ? 1.0f : static_cast<float>(std::pow(10.0, static_cast<double>(decibels) * 0.05));
+    gain.store(newGain, std::memory_order_relaxed);
+}
+
+void EXCALIBUR_STDCALL ReceiverDevice::Ddc1StreamHandler(const std::int32_t* block, std::uint32_t pairs,
+                                                         std::uint32_t, std::uintptr_t userData) {
+    auto* device = reinterpret_cast<ReceiverDevice*>(userData);
+    float* buffer = device->sampleBuffer.get();
+    if (buffer == nullptr) return;
+    // A driver that delivers more than the 4096 pairs asked for gets only
+    // what fits converted; the host is told the count it really receives.
+    const std::size_t values = std::min<std::size_t>(std::size_t{pairs} * 2, kSampleBufferFloats);
+    ConvertDdc1Block(block, buffer, values, device->gain.load(std::memory_order_relaxed));
+    if (HostCallback callback = hostCallback.load(std::memory_order_relaxed)) {
+        callback(static_cast<int>(values), 0, 0.0f, buffer);
+    }
+}
+
+}  // namespace excalibur

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "platform/DynamicLibrary.h"
+#include "receiver/HostCallback.h"
+#include "receiver/ReceiverApi.h"
+
+namespace excalibur {
+
+// Module-wide tuning and stream values that the exports report to the host.
+extern std::int32_t loFrequency;
+extern std::uint32_t sampleRate;
+extern std::uint32_t samplesPerBufferLog2;
+extern std::uint32_t ddc1TypeIndex;
+
+// The resolved driver entry points; all null while unbound.
+extern g31ddc::ReceiverApi receiverApi;
+
+inline constexpr const char* kDriverLibraryName = "G31DDCAPI.dll";
+inline constexpr std::int32_t kMinFrequency = 10;
+inline constexpr std::int32_t kMaxFrequency = 50000000;
+inline constexpr std::size_t kSampleBufferFloats = 8192;
+
+// One WR-G31DDC receiver driven through the driver library. Every operation
+// does nothing while no receiver is open (deviceHandle < 0).
+class ReceiverDevice {
+public:
+    ReceiverDevice();
+    virtual ~ReceiverDevice();
+    ReceiverDevice(const ReceiverDevice&) = delete;
+    ReceiverDevice& operator=(const ReceiverDevice&) = delete;
+
+    int Open();
+    int Close();
+    int Start();
+    void Stop();
+    int SelectSampleMode(int mode);
+    void Tune(std::int32_t frequency);
+    void PowerUp();
+    void ApplyAttenuator(std::uint32_t on);
+    void ApplyDithering(std::uint32_t on);
+    void ApplyNoiseBlanker(std::uint32_t on);
+    void ApplyLevelOffset(std::int16_t decibels);
+
+    static void EXCALIBUR_STDCALL Ddc1StreamHandler(const std::int32_t* block, std::uint32_t pairs,
+                                                    std::uint32_t ignored, std::uintptr_t userData);
+
+    int Bind();
+    int Unbind();
+    void ResetBinding();
+
+    std::int32_t DeviceHandle() const { return deviceHandle; }
+    bool IsStreaming() const { return streaming != 0; }
+    float Gain() const { return gain.load(std::memory_order_relaxed); }
+    const float* SampleBuffer() const { return sampleBuffer.get(); }
+
+protected:
+    void SetGainForOffset(std::int16_t decibels);
+
+    struct AlignedFree {
+        void operator()(float* buffer) const;
+    };
+
+    platform::LibraryHandle libraryModule = nullptr;
+    g31ddc::Ddc1Info ddc1Info{};
+    std::uint32_t ddc1Type = 0;
+    g31ddc::StreamCallbacks callbacks{};
+    std::int32_t streaming = 0;
+    std::int32_t deviceHandle = -1;
+    std::unique_ptr<float[], AlignedFree> sampleBuffer;
+    // Read by the stream thread for every block while the panel may change it.
+    std::atomic<float> gain{1.0f};
+};
+
+}  // namespace excalibur

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Sets (or with null removes) a variable of the process environment in the
+// way the simulator reads it: through the operating system, not a C runtime copy.
+void SetEnvironment(const char* name, const char* value);
+
+// A fresh, empty file path in the system's temporary folder.
+std::string TemporaryPath(const std::string& stem);
+
+std::vector<std::string> ReadLines(const std::string& path);
+void RemoveFile(const std::string& path);
+
+}  // namespace testsupport
