@@ -40,6 +40,10 @@ inline constexpr unsigned kPositionHideWindow = 0x0080;
 // Returns 0 when the window could not be made.
 WindowId CreatePanelDialog(int templateId, DialogEvents& events);
 void DestroyPanelWindow(WindowId window);
+// For unloading where no message may be sent to the window (its thread may
+// wait for the loader lock, or be gone): the window is cut off from the
+// panel's code without a message and hidden asynchronously.
+void AbandonPanelWindow(WindowId window);
 bool PanelWindowExists(WindowId window);
 bool OwnedByCallingThread(WindowId window);
 

@@ -5,46 +5,78 @@
 #include "platform/CallingConvention.h"
 
 // The driver library's entry points, written once. Each row: name, result,
-// parameter list. The binding, the simulator and the tests expand this list;
-// its order is the order in which the binding resolves the names.
-#define G31DDC_ENTRY_POINTS(X)                                                                       \
-    X(OpenDevice, std::int32_t, (std::int32_t serial))                                               \
-    X(CloseDevice, std::int32_t, (std::int32_t handle))                                              \
-    X(SetPower, std::int32_t, (std::int32_t handle, std::int32_t power))                             \
-    X(GetPower, std::int32_t, (std::int32_t handle, std::uint32_t * power))                          \
-    X(StartIF, std::int32_t, (std::int32_t handle, std::uint32_t period))                            \
-    X(SetDDC1, std::int32_t, (std::int32_t handle, std::uint32_t typeIndex))                         \
-    X(GetDDC1, std::int32_t, (std::int32_t handle, std::uint32_t * typeIndex, Ddc1Info * info))      \
-    X(GetDDC2, std::int32_t, (std::int32_t handle, std::uint32_t * typeIndex, Ddc1Info * info))      \
-    X(SetCallbacks, std::int32_t,                                                                    \
-      (std::int32_t handle, const StreamCallbacks* callbacks, std::uintptr_t userData))              \
-    X(SetFrequency, std::int32_t, (std::int32_t handle, std::uint32_t channel, std::uint32_t hertz)) \
-    X(GetFrequency, std::int32_t, (std::int32_t handle, std::uint32_t channel, std::uint32_t * hertz)) \
-    X(StartDDC1, std::int32_t, (std::int32_t handle, std::uint32_t pairsPerBlock))                   \
-    X(StopDDC1, std::int32_t, (std::int32_t handle))                                                 \
-    X(StartDDC2, std::int32_t, (std::int32_t handle, std::uint32_t channel, std::uint32_t pairsPerBlock)) \
-    X(StopDDC2, std::int32_t, (std::int32_t handle, std::uint32_t channel))                          \
-    X(StartAudio, std::int32_t, (std::int32_t handle, std::uint32_t channel, std::uint32_t samplesPerBlock)) \
-    X(StopAudio, std::int32_t, (std::int32_t handle, std::uint32_t channel))                         \
-    X(SetAGC, std::int32_t, (std::int32_t handle, std::uint32_t channel, std::int32_t enabled))      \
-    X(SetLED, std::int32_t, (std::int32_t handle, std::int32_t mode))                                \
-    X(SetMWFilter, std::int32_t, (std::int32_t handle, std::int32_t enabled))                        \
-    X(SetAttenuator, std::int32_t, (std::int32_t handle, std::uint32_t decibels))                    \
-    X(SetDithering, std::int32_t, (std::int32_t handle, std::int32_t enabled))                       \
-    X(SetAGCParams, std::int32_t,                                                                    \
-      (std::int32_t handle, std::uint32_t channel, std::int32_t attackMs, std::int32_t decayMs, std::int32_t referenceDb)) \
-    X(SetDemodulatorMode, std::int32_t, (std::int32_t handle, std::uint32_t channel, std::uint32_t mode)) \
-    X(SetDemodulatorFilterBandwidth, std::int32_t,                                                   \
-      (std::int32_t handle, std::uint32_t channel, std::uint32_t bandwidth))                         \
-    X(SetDDC1Frequency, std::int32_t, (std::int32_t handle, std::uint32_t hertz))                    \
-    X(SetDDC2Frequency, std::int32_t, (std::int32_t handle, std::uint32_t channel, std::int32_t hertz)) \
-    X(SetDemodulatorFrequency, std::int32_t,                                                         \
-      (std::int32_t handle, std::uint32_t channel, std::int32_t hertz))                              \
-    X(GetDDC1Frequency, std::int32_t, (std::int32_t handle, std::uint32_t * hertz))                  \
-    X(GetDDC2Frequency, std::int32_t, (std::int32_t handle, std::uint32_t channel, std::int32_t * hertz)) \
-    X(GetDemodulatorFrequency, std::int32_t,                                                         \
-      (std::int32_t handle, std::uint32_t channel, std::int32_t * hertz))                            \
-    X(SetADCNoiseBlanker, std::int32_t, (std::int32_t handle, std::int32_t enabled))
+// parameter list, and the parameters' names, so that a definition made from a
+// row can pass its arguments on. The order is the order in which the binding
+// resolves the names.
+#define G31DDC_ENTRY_POINTS_WITH_ARGUMENTS(X)                                                                 \
+    X(OpenDevice, std::int32_t, (std::int32_t serial), (serial))                                              \
+    X(CloseDevice, std::int32_t, (std::int32_t handle), (handle))                                             \
+    X(SetPower, std::int32_t, (std::int32_t handle, std::int32_t power), (handle, power))                     \
+    X(GetPower, std::int32_t, (std::int32_t handle, std::uint32_t* power), (handle, power))                   \
+    X(StartIF, std::int32_t, (std::int32_t handle, std::uint32_t period), (handle, period))                   \
+    X(SetDDC1, std::int32_t, (std::int32_t handle, std::uint32_t typeIndex), (handle, typeIndex))             \
+    X(GetDDC1, std::int32_t,                                                                                  \
+      (std::int32_t handle, std::uint32_t* typeIndex, Ddc1Info* info),                                        \
+      (handle, typeIndex, info))                                                                              \
+    X(GetDDC2, std::int32_t,                                                                                  \
+      (std::int32_t handle, std::uint32_t* typeIndex, Ddc1Info* info),                                        \
+      (handle, typeIndex, info))                                                                              \
+    X(SetCallbacks, std::int32_t,                                                                             \
+      (std::int32_t handle, const StreamCallbacks* callbacks, std::uintptr_t userData),                       \
+      (handle, callbacks, userData))                                                                          \
+    X(SetFrequency, std::int32_t,                                                                             \
+      (std::int32_t handle, std::uint32_t channel, std::uint32_t hertz),                                      \
+      (handle, channel, hertz))                                                                               \
+    X(GetFrequency, std::int32_t,                                                                             \
+      (std::int32_t handle, std::uint32_t channel, std::uint32_t* hertz),                                     \
+      (handle, channel, hertz))                                                                               \
+    X(StartDDC1, std::int32_t, (std::int32_t handle, std::uint32_t pairsPerBlock), (handle, pairsPerBlock))   \
+    X(StopDDC1, std::int32_t, (std::int32_t handle), (handle))                                                \
+    X(StartDDC2, std::int32_t,                                                                                \
+      (std::int32_t handle, std::uint32_t channel, std::uint32_t pairsPerBlock),                              \
+      (handle, channel, pairsPerBlock))                                                                       \
+    X(StopDDC2, std::int32_t, (std::int32_t handle, std::uint32_t channel), (handle, channel))                \
+    X(StartAudio, std::int32_t,                                                                               \
+      (std::int32_t handle, std::uint32_t channel, std::uint32_t samplesPerBlock),                            \
+      (handle, channel, samplesPerBlock))                                                                     \
+    X(StopAudio, std::int32_t, (std::int32_t handle, std::uint32_t channel), (handle, channel))               \
+    X(SetAGC, std::int32_t,                                                                                   \
+      (std::int32_t handle, std::uint32_t channel, std::int32_t enabled),                                     \
+      (handle, channel, enabled))                                                                             \
+    X(SetLED, std::int32_t, (std::int32_t handle, std::int32_t mode), (handle, mode))                         \
+    X(SetMWFilter, std::int32_t, (std::int32_t handle, std::int32_t enabled), (handle, enabled))              \
+    X(SetAttenuator, std::int32_t, (std::int32_t handle, std::uint32_t decibels), (handle, decibels))         \
+    X(SetDithering, std::int32_t, (std::int32_t handle, std::int32_t enabled), (handle, enabled))             \
+    X(SetAGCParams, std::int32_t,                                                                             \
+      (std::int32_t handle, std::uint32_t channel, std::int32_t attackMs, std::int32_t decayMs, std::int32_t referenceDb), \
+      (handle, channel, attackMs, decayMs, referenceDb))                                                      \
+    X(SetDemodulatorMode, std::int32_t,                                                                       \
+      (std::int32_t handle, std::uint32_t channel, std::uint32_t mode),                                       \
+      (handle, channel, mode))                                                                                \
+    X(SetDemodulatorFilterBandwidth, std::int32_t,                                                            \
+      (std::int32_t handle, std::uint32_t channel, std::uint32_t bandwidth),                                  \
+      (handle, channel, bandwidth))                                                                           \
+    X(SetDDC1Frequency, std::int32_t, (std::int32_t handle, std::uint32_t hertz), (handle, hertz))            \
+    X(SetDDC2Frequency, std::int32_t,                                                                         \
+      (std::int32_t handle, std::uint32_t channel, std::int32_t hertz),                                       \
+      (handle, channel, hertz))                                                                               \
+    X(SetDemodulatorFrequency, std::int32_t,                                                                  \
+      (std::int32_t handle, std::uint32_t channel, std::int32_t hertz),                                       \
+      (handle, channel, hertz))                                                                               \
+    X(GetDDC1Frequency, std::int32_t, (std::int32_t handle, std::uint32_t* hertz), (handle, hertz))           \
+    X(GetDDC2Frequency, std::int32_t,                                                                         \
+      (std::int32_t handle, std::uint32_t channel, std::int32_t* hertz),                                      \
+      (handle, channel, hertz))                                                                               \
+    X(GetDemodulatorFrequency, std::int32_t,                                                                  \
+      (std::int32_t handle, std::uint32_t channel, std::int32_t* hertz),                                      \
+      (handle, channel, hertz))                                                                               \
+    X(SetADCNoiseBlanker, std::int32_t, (std::int32_t handle, std::int32_t enabled), (handle, enabled))
+
+// The same rows as X(name, result, parameter list). The names are dropped by
+// a second expansion pass, so X sees exactly three arguments.
+#define G31DDC_ENTRY_POINTS(X) G31DDC_EXPAND_ROWS(G31DDC_ENTRY_POINTS_WITH_ARGUMENTS(X G31DDC_DROP_ARGUMENTS))
+#define G31DDC_DROP_ARGUMENTS(name, result, params, arguments) (name, result, params)
+#define G31DDC_EXPAND_ROWS(...) __VA_ARGS__
 
 namespace g31ddc {
 

@@ -5,8 +5,10 @@
 namespace headless {
 namespace detail {
 
+// Never destroyed: windows of libraries that end at process exit may still
+// reach it after this library's statics are gone.
 WindowSystem& System() {
-    static WindowSystem system;
+    static WindowSystem& system = *new WindowSystem;
     return system;
 }
 

@@ -74,6 +74,13 @@ void DestroyPanelWindow(WindowId window) {
     if (system.foreground == window) system.foreground = 0;
 }
 
+void AbandonPanelWindow(WindowId window) {
+    auto& system = System();
+    std::lock_guard lock(system.mutex);
+    system.windows.erase(window);
+    if (system.foreground == window) system.foreground = 0;
+}
+
 bool PanelWindowExists(WindowId window) {
     return headless::WindowExists(window);
 }

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+// windows.h maps this name to WriteProfileStringA.
+#undef WriteProfileString
+
 namespace platform {
 
 int ReadProfileInt(const char* section, const char* key, int defaultValue, const char* path) {

@@ -54,4 +54,22 @@ void RemoveFile(const std::string& path) {
     std::filesystem::remove(path, ignored);
 }
 
+std::string ExecutableFolder() {
+#ifdef _WIN32
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path().string();
+#else
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+#endif
+}
+
+std::string LibraryFile(const std::string& stem) {
+#ifdef _WIN32
+    return stem + ".dll";
+#else
+    return stem + ".so";
+#endif
+}
+
 }  // namespace testsupport

@@ -15,4 +15,10 @@ std::string TemporaryPath(const std::string& stem);
 std::vector<std::string> ReadLines(const std::string& path);
 void RemoveFile(const std::string& path);
 
+// The folder of the running executable, where the build puts every DLL.
+std::string ExecutableFolder();
+
+// A library file name as the build names it: "X.dll" on Windows, "X.so" natively.
+std::string LibraryFile(const std::string& stem);
+
 }  // namespace testsupport

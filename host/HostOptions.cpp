@@ -1,0 +1,223 @@
+#include "host/HostOptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <set>
+
+namespace host {
+namespace {
+
+std::optional<long long> ParseInteger(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || end != text.c_str() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseReal(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+struct Parser {
+    HostOptions options;
+    std::string error;
+
+    bool Fail(std::string message) {
+        if (error.empty()) error = std::move(message);
+        return false;
+    }
+
+    bool Integer(const std::string& name, const std::string& text, long long low, long long high, long long& out) {
+        const auto value = ParseInteger(text);
+        if (!value) return Fail(name + ": '" + text + "' is not a whole number");
+        if (*value < low || *value > high)
+            return Fail(name + ": " + text + " is outside " + std::to_string(low) + ".." + std::to_string(high));
+        out = *value;
+        return true;
+    }
+
+    bool Switch(const std::string& name, const std::string& text, std::optional<bool>& out) {
+        if (text == "on") out = true;
+        else if (text == "off") out = false;
+        else return Fail(name + ": expected on or off, not '" + text + "'");
+        return true;
+    }
+};
+
+using ValueHandler = std::function<bool(Parser&, const std::string& name, const std::string& value)>;
+using FlagHandler = std::function<void(HostOptions&)>;
+
+const std::map<std::string, ValueHandler>& ValueOptions() {
+    static const std::map<std::string, ValueHandler> table = {
+        {"--plugin", [](Parser& p, const std::string& n, const std::string& v) {
+             if (v.empty()) return p.Fail(n + ": empty path");
+             p.options.pluginPath = v;
+             return true;
+         }},
+        {"--freq", [](Parser& p, const std::string& n, const std::string& v) {
+             long long hz = 0;
+             if (!p.Integer(n, v, 0, 2147483647LL, hz)) return false;
+             p.options.frequencyHz = static_cast<long>(hz);
+             return true;
+         }},
+        {"--mode", [](Parser& p, const std::string& n, const std::string& v) {
+             long long mode = 0;
+             if (!p.Integer(n, v, 0, 4, mode)) return false;
+             p.options.sampleMode = static_cast<int>(mode);
+             return true;
+         }},
+        {"--seconds", [](Parser& p, const std::string& n, const std::string& v) {
+             const auto s = ParseReal(v);
+             if (!s) return p.Fail(n + ": '" + v + "' is not a number");
+             if (*s <= 0.0 || *s > 3600.0) return p.Fail(n + ": " + v + " is outside (0, 3600]");
+             p.options.seconds = *s;
+             return true;
+         }},
+        {"--att", [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.attenuator); }},
+        {"--dither", [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.dither); }},
+        {"--nb", [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.noiseBlanker); }},
+        {"--offset", [](Parser& p, const std::string& n, const std::string& v) {
+             long long db = 0;
+             if (!p.Integer(n, v, -32768, 32767, db)) return false;
+             p.options.levelOffsetDb = static_cast<int>(db);
+             return true;
+         }},
+        {"--wav", [](Parser& p, const std::string& n, const std::string& v) {
+             if (v.empty()) return p.Fail(n + ": empty file name");
+             p.options.wavPath = v;
+             return true;
+         }},
+        {"--plot", [](Parser& p, const std::string& n, const std::string& v) {
+             if (v.empty()) return p.Fail(n + ": empty file name");
+             p.options.plotPath = v;
+             return true;
+         }},
+        {"--rate-index", [](Parser& p, const std::string& n, const std::string& v) {
+             long long index = 0;
+             if (!p.Integer(n, v, 0, 255, index)) return false;
+             p.options.rateIndex = static_cast<int>(index);
+             return true;
+         }},
+        {"--att-index", [](Parser& p, const std::string& n, const std::string& v) {
+             long long index = 0;
+             if (!p.Integer(n, v, 0, 255, index)) return false;
+             p.options.attenuatorIndex = static_cast<int>(index);
+             return true;
+         }},
+    };
+    return table;
+}
+
+const std::map<std::string, FlagHandler>& FlagOptions() {
+    static const std::map<std::string, FlagHandler> table = {
+        {"--extended", [](HostOptions& o) { o.extended = true; }},
+        {"--show-panel", [](HostOptions& o) { o.showPanel = true; }},
+        {"--att-toggle", [](HostOptions& o) { o.attenuatorToggle = true; }},
+    };
+    return table;
+}
+
+bool CheckCombination(Parser& parser) {
+    const HostOptions& o = parser.options;
+    if (o.pluginPath.empty()) return parser.Fail("--plugin PATH is required");
+    if (!o.extended) {
+        const char* needsExtended = nullptr;
+        if (o.attenuator) needsExtended = "--att";
+        else if (o.dither) needsExtended = "--dither";
+        else if (o.noiseBlanker) needsExtended = "--nb";
+        else if (o.levelOffsetDb) needsExtended = "--offset";
+        else if (o.sampleMode) needsExtended = "--mode";
+        else if (o.attenuatorToggle) needsExtended = "--att-toggle";
+        if (needsExtended)
+            return parser.Fail(std::string(needsExtended) + " drives an extended export and needs --extended");
+    }
+    if (o.attenuatorToggle && o.attenuator)
+        return parser.Fail("--att-toggle switches the attenuator itself; leave out --att");
+    return true;
+}
+
+}  // namespace
+
+ParseResult ParseHostOptions(const std::vector<std::string>& arguments) {
+    Parser parser;
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            ParseResult help;
+            help.helpRequested = true;
+            return help;
+        }
+        std::string name = argument;
+        std::optional<std::string> inlineValue;
+        if (const auto equals = argument.find('='); argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+            name = argument.substr(0, equals);
+            inlineValue = argument.substr(equals + 1);
+        }
+        if (!seen.insert(name).second) {
+            parser.Fail(name + " is given more than once");
+            break;
+        }
+        if (const auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
+            if (inlineValue) {
+                parser.Fail(name + " takes no value");
+                break;
+            }
+            flag->second(parser.options);
+            continue;
+        }
+        const auto option = ValueOptions().find(name);
+        if (option == ValueOptions().end()) {
+            parser.Fail("unknown argument '" + argument + "'");
+            break;
+        }
+        std::string value;
+        if (inlineValue) {
+            value = *inlineValue;
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            parser.Fail(name + " needs a value");
+            break;
+        }
+        if (!option->second(parser, name, value)) break;
+    }
+    ParseResult result;
+    if (parser.error.empty()) CheckCombination(parser);
+    if (!parser.error.empty()) {
+        result.error = parser.error;
+        return result;
+    }
+    result.options = parser.options;
+    return result;
+}
+
+const char* HostUsage() {
+    return "usage: extio-host --plugin PATH [--freq HZ] [--mode 0..4] [--seconds S]\n"
+           "                  [--att on|off] [--dither on|off] [--nb on|off] [--offset DB]\n"
+           "                  [--extended] [--show-panel] [--att-toggle] [--wav FILE] [--plot FILE]\n"
+           "                  [--rate-index N] [--att-index N]\n"
+           "  --plugin PATH    the ExtIO library to load\n"
+           "  --freq HZ        LO frequency for StartHW (default: the plug-in's own, else 7050000)\n"
+           "  --seconds S      how long to receive (default 2)\n"
+           "  --extended       use the extended exports and the shared parameter record;\n"
+           "                   --mode, --att, --dither, --nb, --offset and --att-toggle need it\n"
+           "  --att-toggle     attenuator on for the middle third of the run\n"
+           "  --show-panel     show the plug-in's panel (ShowGUI) after InitHW\n"
+           "  --wav FILE       write the first seconds of I/Q as 2-channel float WAV\n"
+           "  --plot FILE      draw the spectrum as a PNG image\n"
+           "  --rate-index N   choose a sample rate through ExtIoSetSrate\n"
+           "  --att-index N    choose an attenuator step through SetAttenuator\n";
+}
+
+}  // namespace host

@@ -1,0 +1,314 @@
+#include "host/HostSession.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "host/NotificationWindow.h"
+#include "host/PluginLibrary.h"
+#include "host/PngWriter.h"
+#include "host/SampleCapture.h"
+#include "host/SpectrumPlot.h"
+#include "host/Summary.h"
+#include "host/WavWriter.h"
+
+namespace host {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int floatIqHardwareType = 7;
+constexpr int defaultFrequencyHz = 7050000;
+constexpr double spectrumSeconds = 2.0;
+constexpr double wavSeconds = 10.0;
+constexpr std::size_t peakCount = 5;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class HostSession {
+public:
+    explicit HostSession(const HostOptions& options)
+        : options_(options), window_(log_, numbers_) {}
+
+    int Run();
+
+private:
+    int Fail(int status, const std::string& message);
+    bool CheckCapabilities(std::string& error) const;
+    void ApplyExtendedSettings();
+    bool ApplyOptionalSettings(std::string& error);
+    void ListOptionalChoices();
+    void Receive(double seconds);
+    void Stop();
+    int Analyse();
+
+    const HostOptions& options_;
+    PluginLibrary plugin_;
+    HostMessageNumbers numbers_;
+    NotificationLog log_;
+    NotificationWindow window_;
+    std::optional<SampleCapture> capture_;
+    bool initialised_ = false;
+    bool started_ = false;
+    Clock::time_point startedAt_{};
+    RunReport report_;
+};
+
+int HostSession::Fail(int status, const std::string& message) {
+    std::fprintf(stderr, "extio-host: %s\n", message.c_str());
+    Stop();
+    return status;
+}
+
+void HostSession::Stop() {
+    const ExtIoFunctions& f = plugin_.Functions();
+    if (started_) {
+        f.StopHW();
+        started_ = false;
+    }
+    if (capture_) capture_->Disarm();
+    if (initialised_) {
+        if (options_.extended) {
+            excalibur::ExParaBlock record{};
+            f.GetExPara(&record);
+            report_.finalRecord = record;
+        }
+        f.CloseHW();
+        initialised_ = false;
+    }
+    window_.Pump(std::chrono::milliseconds(0));
+    plugin_.Close();
+    window_.CollectOwnMessages();
+}
+
+bool HostSession::CheckCapabilities(std::string& error) const {
+    const ExtIoFunctions& f = plugin_.Functions();
+    if (options_.extended && !plugin_.HasAllExtended()) {
+        std::string missing;
+        for (const std::string& name : plugin_.MissingExtended()) missing += (missing.empty() ? "" : ", ") + name;
+        error = "--extended: the plug-in lacks " + missing;
+        return false;
+    }
+    if (options_.rateIndex && f.ExtIoSetSrate == nullptr) {
+        error = "--rate-index: the plug-in has no ExtIoSetSrate";
+        return false;
+    }
+    if (options_.attenuatorIndex && f.SetAttenuator == nullptr) {
+        error = "--att-index: the plug-in has no SetAttenuator";
+        return false;
+    }
+    return true;
+}
+
+void HostSession::ApplyExtendedSettings() {
+    const ExtIoFunctions& f = plugin_.Functions();
+    if (options_.sampleMode) f.SetSamples(*options_.sampleMode);
+    if (options_.attenuator) f.SetAtt(*options_.attenuator ? 1 : 0);
+    if (options_.attenuatorToggle) f.SetAtt(0);
+    if (options_.dither) f.SetDither(*options_.dither ? 1 : 0);
+    if (options_.noiseBlanker) f.SetNB(*options_.noiseBlanker ? 1 : 0);
+    if (options_.levelOffsetDb) f.SetLevelOffset(*options_.levelOffsetDb);
+}
+
+void HostSession::ListOptionalChoices() {
+    const ExtIoFunctions& f = plugin_.Functions();
+    constexpr int mostChoices = 64;
+    report_.sampleRates.clear();
+    report_.attenuatorSteps.clear();
+    // Both lists end at the first index the plug-in answers with non-zero.
+    if (f.ExtIoGetSrates) {
+        double rate = 0.0;
+        for (int i = 0; i < mostChoices && f.ExtIoGetSrates(i, &rate) == 0; ++i) report_.sampleRates.push_back(rate);
+    }
+    if (f.ExtIoGetActualSrateIdx) report_.actualRateIndex = f.ExtIoGetActualSrateIdx();
+    if (f.GetAttenuators) {
+        float db = 0.0f;
+        for (int i = 0; i < mostChoices && f.GetAttenuators(i, &db) == 0; ++i) report_.attenuatorSteps.push_back(db);
+    }
+    if (f.GetActualAttIdx) report_.actualAttenuatorIndex = f.GetActualAttIdx();
+}
+
+bool HostSession::ApplyOptionalSettings(std::string& error) {
+    const ExtIoFunctions& f = plugin_.Functions();
+    if (options_.rateIndex) {
+        const int index = *options_.rateIndex;
+        if (f.ExtIoGetSrates && static_cast<std::size_t>(index) >= report_.sampleRates.size()) {
+            error = "--rate-index " + std::to_string(index) + ": the plug-in offers " +
+                    std::to_string(report_.sampleRates.size()) + " sample rates";
+            return false;
+        }
+        if (f.ExtIoSetSrate(index) != 0) {
+            error = "the plug-in refused sample rate index " + std::to_string(index);
+            return false;
+        }
+    }
+    if (options_.attenuatorIndex) {
+        const int index = *options_.attenuatorIndex;
+        if (f.GetAttenuators && static_cast<std::size_t>(index) >= report_.attenuatorSteps.size()) {
+            error = "--att-index " + std::to_string(index) + ": the plug-in offers " +
+                    std::to_string(report_.attenuatorSteps.size()) + " attenuator steps";
+            return false;
+        }
+        if (f.SetAttenuator(index) != 0) {
+            error = "the plug-in refused attenuator index " + std::to_string(index);
+            return false;
+        }
+    }
+    return true;
+}
+
+void HostSession::Receive(double seconds) {
+    const ExtIoFunctions& f = plugin_.Functions();
+    int phase = 0;
+    double nextProgress = 1.0;
+    for (double elapsed = SecondsSince(startedAt_); elapsed < seconds; elapsed = SecondsSince(startedAt_)) {
+        const double remaining = seconds - elapsed;
+        window_.Pump(std::chrono::milliseconds(std::clamp(static_cast<long>(remaining * 1000.0) + 1, 1L, 100L)));
+        elapsed = SecondsSince(startedAt_);
+        if (options_.attenuatorToggle) {
+            const int due = std::min(2, static_cast<int>(elapsed * 3.0 / seconds));
+            if (due != phase) {
+                phase = due;
+                f.SetAtt(phase == 1 ? 1 : 0);
+                capture_->SetPhase(phase);
+            }
+        }
+        if (seconds > 1.0 && elapsed >= nextProgress && elapsed < seconds) {
+            std::fprintf(stderr, "%6.1f s  %llu blocks  %llu I/Q pairs  last block %.1f dBFS\n", elapsed,
+                         static_cast<unsigned long long>(capture_->BlocksSoFar()),
+                         static_cast<unsigned long long>(capture_->ValuesSoFar() / 2),
+                         static_cast<double>(capture_->LastBlockDbfs()));
+            nextProgress = std::floor(elapsed) + 1.0;
+        }
+    }
+}
+
+int HostSession::Analyse() {
+    const CaptureResult& c = report_.capture;
+    double analysedSeconds = spectrumSeconds;
+    // A gain step inside the analysed samples would spread over every bin.
+    if (options_.attenuatorToggle) analysedSeconds = std::min(analysedSeconds, options_.seconds / 3.0);
+    const auto analysedPairs = std::min(c.storedPairs, static_cast<std::size_t>(c.storedRate * analysedSeconds));
+    report_.spectrum = ComputeSpectrum(c.stored, analysedPairs, c.storedRate, report_.loFrequencyHz);
+    report_.peaks = StrongestPeaks(report_.spectrum, peakCount);
+
+    int status = exitOk;
+    std::string error;
+    if (!options_.wavPath.empty()) {
+        if (WriteIqWav(options_.wavPath, c.stored, c.storedPairs, static_cast<std::uint32_t>(std::lround(c.storedRate)), error)) {
+            char line[512];
+            std::snprintf(line, sizeof line, "wav file: %s (%zu I/Q pairs, %.2f s)", options_.wavPath.c_str(),
+                          c.storedPairs, c.storedRate > 0.0 ? static_cast<double>(c.storedPairs) / c.storedRate : 0.0);
+            report_.outputs.push_back(line);
+        } else {
+            std::fprintf(stderr, "extio-host: --wav: %s\n", error.c_str());
+            status = exitOutputFailed;
+        }
+    }
+    if (!options_.plotPath.empty()) {
+        const RgbImage plot = DrawSpectrumPlot(report_.spectrum, report_.peaks);
+        const auto png = EncodePng(plot.Pixels(), static_cast<std::uint32_t>(plot.Width()),
+                                   static_cast<std::uint32_t>(plot.Height()), PngPixelFormat::Rgb);
+        if (WriteFileBytes(options_.plotPath, png, error)) {
+            report_.outputs.push_back("plot: " + options_.plotPath);
+        } else {
+            std::fprintf(stderr, "extio-host: --plot: %s\n", error.c_str());
+            status = exitOutputFailed;
+        }
+    }
+    return status;
+}
+
+int HostSession::Run() {
+    std::string error;
+    if (!plugin_.Open(options_.pluginPath, error)) return Fail(exitPluginUnusable, error);
+    if (!CheckCapabilities(error)) return Fail(exitPluginUnusable, error);
+    if (!window_.Valid()) return Fail(exitPluginFailed, "cannot create the host's window");
+    const ExtIoFunctions& f = plugin_.Functions();
+    report_.pluginPath = options_.pluginPath;
+    report_.optionalCalls = plugin_.PresentHostOptional();
+    report_.extendedUsed = options_.extended;
+
+    if (f.VersionInfo) f.VersionInfo("extio-host", 1, 0);
+    if (options_.extended) {
+        // Start from the plug-in's own record so its settings stay as they are.
+        excalibur::ExParaBlock record{};
+        f.GetExPara(&record);
+        numbers_.WriteInto(record, window_.Id());
+        f.InitExtIOPara(&record);
+    }
+
+    char name[256] = {};
+    char model[256] = {};
+    int type = 0;
+    const int ready = f.InitHW(name, model, &type);
+    name[sizeof name - 1] = '\0';
+    model[sizeof model - 1] = '\0';
+    report_.name = name;
+    report_.model = model;
+    report_.hardwareType = type;
+    if (ready == 0) return Fail(exitPluginFailed, "the plug-in failed to initialise (InitHW returned 0)");
+    initialised_ = true;
+    if (type != floatIqHardwareType)
+        return Fail(exitPluginFailed, "the plug-in delivers hardware type " + std::to_string(type) + " (" +
+                                          HardwareTypeName(type) + "); this host takes type 7, 32-bit float I/Q");
+    if (f.OpenHW() == 0) return Fail(exitPluginFailed, "the plug-in failed to open the hardware (OpenHW returned 0)");
+    if (options_.showPanel) {
+        if (f.ShowGUI) f.ShowGUI();
+        else std::fprintf(stderr, "extio-host: the plug-in has no ShowGUI; no panel to show\n");
+    }
+
+    capture_.emplace(f.GetHWSR);
+    f.SetCallback(&SampleCapture::HostCallback);
+    if (options_.extended) ApplyExtendedSettings();
+    ListOptionalChoices();
+    if (!ApplyOptionalSettings(error)) return Fail(exitPluginFailed, error);
+    ListOptionalChoices();
+
+    const int frequency = options_.frequencyHz ? static_cast<int>(*options_.frequencyHz)
+                                               : (f.GetHWLO ? f.GetHWLO() : defaultFrequencyHz);
+    const int rate = f.GetHWSR();
+    if (rate <= 0) return Fail(exitPluginFailed, "the plug-in reports no sample rate (GetHWSR returned " + std::to_string(rate) + ")");
+    const double keptSeconds = std::min(options_.seconds, options_.wavPath.empty() ? spectrumSeconds : wavSeconds);
+    capture_->Prepare(static_cast<std::size_t>(std::ceil(rate * keptSeconds)), rate);
+    capture_->Arm();
+
+    startedAt_ = Clock::now();
+    report_.blockPairs = f.StartHW(frequency);
+    started_ = true;
+    if (report_.blockPairs <= 0)
+        return Fail(exitPluginFailed, "the plug-in failed to start (StartHW returned " + std::to_string(report_.blockPairs) + ")");
+    capture_->SetBlockPairs(report_.blockPairs);
+    report_.loFrequencyHz = f.GetHWLO ? f.GetHWLO() : frequency;
+
+    Receive(options_.seconds);
+    report_.elapsedSeconds = SecondsSince(startedAt_);
+    Stop();
+    report_.capture = capture_->Result();
+    report_.attenuatorToggle = options_.attenuatorToggle;
+    for (const Notification& notification : log_.Entries())
+        report_.notifications.push_back(NotificationLog::Describe(notification, numbers_));
+
+    const int status = Analyse();
+    std::fputs(FormatSummary(report_).c_str(), stdout);
+    std::fflush(stdout);
+    if (report_.capture.blocks == 0) {
+        std::fprintf(stderr, "extio-host: no samples arrived\n");
+        return exitNoSamples;
+    }
+    return status;
+}
+
+}  // namespace
+
+int RunHost(const HostOptions& options) {
+    HostSession session(options);
+    return session.Run();
+}
+
+}  // namespace host

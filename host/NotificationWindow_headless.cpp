@@ -1,0 +1,39 @@
+#include "host/NotificationWindow.h"
+
+#include "platform/headless/HeadlessWindows.h"
+
+namespace host {
+
+struct NotificationWindow::Impl {
+    NotificationLog& log;
+    HostMessageNumbers numbers;
+    std::chrono::steady_clock::time_point created = std::chrono::steady_clock::now();
+    platform::WindowId window = 0;
+};
+
+NotificationWindow::NotificationWindow(NotificationLog& log, const HostMessageNumbers& numbers)
+    : impl_(new Impl{log, numbers}) {
+    impl_->window = headless::CreateHostWindow();
+}
+
+NotificationWindow::~NotificationWindow() {
+    if (impl_->window != 0) headless::DestroyHostWindow(impl_->window);
+}
+
+bool NotificationWindow::Valid() const { return impl_->window != 0; }
+
+platform::WindowId NotificationWindow::Id() const { return impl_->window; }
+
+void NotificationWindow::Pump(std::chrono::milliseconds timeout) {
+    headless::WaitForPostedMessage(impl_->window, timeout);
+    for (const headless::PostedMessage& posted : headless::TakePostedMessages(impl_->window)) {
+        if (!impl_->numbers.IsOurs(posted.message)) continue;
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - impl_->created).count();
+        impl_->log.Add({posted.message, posted.wParam, posted.lParam, seconds});
+    }
+}
+
+void NotificationWindow::CollectOwnMessages() { Pump(std::chrono::milliseconds(0)); }
+
+}  // namespace host

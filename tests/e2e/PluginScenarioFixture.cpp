@@ -1,0 +1,102 @@
+#include "tests/e2e/PluginScenarioFixture.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+int RecordingCallback(int count, int status, float, void* data) {
+    auto& counts = PluginScenario::Counts();
+    if (status == 100) {
+        ++counts.rateChanges;
+    } else if (status == 0 && data != nullptr) {
+        counts.lastCount = count;
+        ++counts.dataBlocks;
+    }
+    return 0;
+}
+
+}  // namespace
+
+CallbackCounts& PluginScenario::Counts() {
+    static CallbackCounts counts;
+    return counts;
+}
+
+std::ostream& operator<<(std::ostream& out, const PluginScenario::Posted& posted) {
+    return out << "{0x" << std::hex << posted.message << std::dec << ", " << posted.value << "}";
+}
+
+void PluginScenario::SetUp() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder = std::filesystem::temp_directory_path() / (std::string("extio-scenario-") + test->name());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    previousFolder = std::filesystem::current_path();
+    logPath = (folder / "driver.log").string();
+    testsupport::SetEnvironment("G31DDC_SIM_LOG", logPath.c_str());
+    window = std::make_unique<host::NotificationWindow>(notifications, numbers);
+    ASSERT_TRUE(window->Valid());
+}
+
+void PluginScenario::TearDown() {
+    UnloadPlugin();
+    window.reset();
+    std::filesystem::current_path(previousFolder);
+    testsupport::SetEnvironment("G31DDC_SIM_LOG", nullptr);
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+void PluginScenario::LoadPlugin() {
+    const std::string path = testsupport::ExecutableFolder() + "/" + testsupport::LibraryFile("ExtIO_Excalibur");
+    std::filesystem::current_path(folder);
+    std::string error;
+    ASSERT_TRUE(plugin.Open(path, error)) << error;
+    ASSERT_TRUE(plugin.HasAllExtended());
+    f = &plugin.Functions();
+}
+
+void PluginScenario::UnloadPlugin() {
+    if (f == nullptr) return;
+    f = nullptr;
+    plugin.Close();
+    window->CollectOwnMessages();
+}
+
+void PluginScenario::UseHostWindow(std::int16_t levelOffset, std::uint8_t sampleMode) {
+    excalibur::ExParaBlock block{};
+    numbers.WriteInto(block, window->Id());
+    block.levelOffset = levelOffset;
+    block.sampleMode = sampleMode;
+    f->InitExtIOPara(&block);
+}
+
+void PluginScenario::RegisterCallback() {
+    auto& counts = Counts();
+    counts.dataBlocks = 0;
+    counts.lastCount = -1;
+    counts.rateChanges = 0;
+    f->SetCallback(&RecordingCallback);
+}
+
+std::vector<PluginScenario::Posted> PluginScenario::TakePosts() {
+    window->Pump(std::chrono::milliseconds(20));
+    std::vector<Posted> posts;
+    const auto& entries = notifications.Entries();
+    for (; postsSeen < entries.size(); ++postsSeen) {
+        posts.push_back({entries[postsSeen].message, static_cast<std::intptr_t>(entries[postsSeen].wParam)});
+    }
+    return posts;
+}
+
+void PluginScenario::Pump(std::chrono::milliseconds duration) {
+    const auto end = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < end) window->Pump(std::chrono::milliseconds(10));
+}
+
+bool PluginScenario::DriverLogHas(const std::string& line) {
+    const auto log = DriverLog();
+    return std::find(log.begin(), log.end(), line) != log.end();
+}

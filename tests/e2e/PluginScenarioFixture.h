@@ -1,0 +1,69 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/NotificationWindow.h"
+#include "host/Notifications.h"
+#include "host/PluginLibrary.h"
+#include "plugin/ExParaBlock.h"
+#include "tests/support/TestEnvironment.h"
+
+// What the plug-in handed the host's callback.
+struct CallbackCounts {
+    std::atomic<int> dataBlocks{0};
+    std::atomic<int> lastCount{-1};
+    std::atomic<int> rateChanges{0};
+    std::atomic<int> rateSeenAtChange{0};
+};
+
+// One scenario: a fresh process loads the plug-in from the build folder with
+// its working directory in a folder of its own (so the settings file lands
+// there) and the simulator's call log beside it.
+class PluginScenario : public ::testing::Test {
+public:
+    struct Posted {
+        std::uint32_t message;
+        std::intptr_t value;
+        bool operator==(const Posted&) const = default;
+    };
+    static CallbackCounts& Counts();
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Loads the plug-in; the working directory it captures is the scenario's folder.
+    void LoadPlugin();
+    void UnloadPlugin();
+    // Gives the plug-in our window and message numbers (InitExtIOPara).
+    void UseHostWindow(std::int16_t levelOffset = -174, std::uint8_t sampleMode = 2);
+    void RegisterCallback();
+
+    // Everything posted to our window since the last call, after the
+    // window system has delivered what was queued.
+    std::vector<Posted> TakePosts();
+    std::vector<std::string> DriverLog() { return testsupport::ReadLines(logPath); }
+    bool DriverLogHas(const std::string& line);
+    std::filesystem::path SettingsFile() const { return folder / "Tervalis.ini"; }
+    void Pump(std::chrono::milliseconds duration);
+
+    std::filesystem::path folder;
+    std::filesystem::path previousFolder;
+    std::string logPath;
+    host::PluginLibrary plugin;
+    const host::ExtIoFunctions* f = nullptr;
+    host::HostMessageNumbers numbers;
+    host::NotificationLog notifications;
+    std::unique_ptr<host::NotificationWindow> window;
+    std::size_t postsSeen = 0;
+};
+
+std::ostream& operator<<(std::ostream& out, const PluginScenario::Posted& posted);

@@ -1,0 +1,209 @@
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "tests/e2e/PluginScenarioFixture.h"
+#include "tests/support/ModalMessageWatcher.h"
+
+using Posts = std::vector<PluginScenario::Posted>;
+
+namespace {
+
+struct InitResult {
+    int result;
+    std::string name;
+    std::string model;
+    int type;
+};
+
+InitResult CallInitHW(const host::ExtIoFunctions& f) {
+    char name[64];
+    char model[64];
+    std::memset(name, '#', sizeof name);
+    std::memset(model, '#', sizeof model);
+    int type = 0;
+    const int result = f.InitHW(name, model, &type);
+    return {result, name, model, type};
+}
+
+}  // namespace
+
+TEST_F(PluginScenario, InitHWNamesTheReceiverAndCreatesOneWindow) {
+    LoadPlugin();
+    const auto first = CallInitHW(*f);
+    EXPECT_EQ(first.result, 1);
+    EXPECT_EQ(first.name, "Excalibur");
+    EXPECT_EQ(first.model, "WR-G31DDC");
+    EXPECT_EQ(first.type, 7);
+    excalibur::ExParaBlock block{};
+    const int panel = f->GetExPara(&block);
+    EXPECT_NE(panel, 0);
+    const auto second = CallInitHW(*f);
+    EXPECT_EQ(second.result, 1);
+    EXPECT_EQ(second.type, 7);
+    EXPECT_EQ(f->GetExPara(&block), panel);
+    EXPECT_EQ(f->StartHW(7050000), 4096);
+    f->StopHW();
+}
+
+TEST_F(PluginScenario, WithoutAReceiverInitHWSaysSoOnceAndThenReportsReady) {
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", "open");
+    testsupport::ModalMessageWatcher messages;
+    LoadPlugin();
+    EXPECT_EQ(CallInitHW(*f).result, 0);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Excalibur not ready"});
+    EXPECT_EQ(CallInitHW(*f).result, 1);
+    EXPECT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(f->StartHW(7050000), 8192);
+    EXPECT_EQ(f->OpenHW(), 1);
+}
+
+TEST_F(PluginScenario, TuningIsClampedAndReportedBack) {
+    LoadPlugin();
+    EXPECT_EQ(f->GetHWLO(), 7050000);
+    EXPECT_EQ(f->GetHWSR(), 200000);
+    EXPECT_EQ(f->SetHWLO(5), 10);
+    EXPECT_EQ(f->SetHWLO(60000000), 50000000);
+    EXPECT_EQ(f->SetHWLO(14100000), 14100000);
+    EXPECT_EQ(f->GetHWLO(), 14100000);
+    EXPECT_EQ(f->GetStatus(), 0);
+}
+
+TEST_F(PluginScenario, SetSamplesActsOnlyOnAChangeAndPostsTheModeSelected) {
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    EXPECT_EQ(Counts().rateChanges, 1);
+    TakePosts();
+
+    f->SetSamples(2);
+    EXPECT_TRUE(TakePosts().empty());
+    f->SetSamples(7);
+    EXPECT_EQ(f->GetHWSR(), 1000000);
+    f->SetSamples(-1);
+    EXPECT_EQ(f->GetHWSR(), 50000);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.sampleMode, 4}, {numbers.sampleMode, 0}}));
+    EXPECT_EQ(Counts().rateChanges, 3);
+}
+
+TEST_F(PluginScenario, SwitchExportsPostOnEveryCall) {
+    LoadPlugin();
+    UseHostWindow();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    TakePosts();
+    f->SetAtt(1);
+    f->SetAtt(1);
+    f->SetDither(1);
+    f->SetNB(0);
+    f->SetLevelOffset(-174);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.attenuator, 1},
+                                  {numbers.attenuator, 1},
+                                  {numbers.dither, 1},
+                                  {numbers.noiseBlanker, 0},
+                                  {numbers.levelOffset, -174}}));
+    EXPECT_TRUE(DriverLogHas("SetAttenuator 0 21"));
+    EXPECT_TRUE(DriverLogHas("SetDithering 0 1"));
+}
+
+TEST_F(PluginScenario, TheRecordIsCopiedWholeInAndOut) {
+    LoadPlugin();
+    excalibur::ExParaBlock block{};
+    EXPECT_EQ(f->GetExPara(&block), 0);
+    excalibur::ExParaBlock expected{};
+    expected.sampleMode = 2;
+    EXPECT_EQ(std::memcmp(&block, &expected, sizeof block), 0);
+
+    excalibur::ExParaBlock stored{};
+    auto* bytes = reinterpret_cast<unsigned char*>(&stored);
+    for (std::size_t i = 0; i < sizeof stored; ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 3);
+    f->InitExtIOPara(&stored);
+    excalibur::ExParaBlock copy{};
+    f->GetExPara(&copy);
+    EXPECT_EQ(std::memcmp(&copy, &stored, sizeof copy), 0);
+}
+
+TEST_F(PluginScenario, SetExParaAppliesChangedFieldsInItsOrder) {
+    LoadPlugin();
+    UseHostWindow();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    TakePosts();
+    excalibur::ExParaBlock block{};
+    f->GetExPara(&block);
+
+    f->SetExPara(&block);
+    EXPECT_TRUE(TakePosts().empty());
+
+    block.attenuator = 1;
+    block.levelOffset = -20;
+    f->SetExPara(&block);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.levelOffset, -20}, {numbers.attenuator, 1}}));
+
+    block.levelOffset = 300;
+    f->SetExPara(&block);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.levelOffset, 200}}));
+    f->GetExPara(&block);
+    EXPECT_EQ(block.levelOffset, 200);
+
+    // A changed sample mode is only stored; SetSamples then finds it current.
+    block.sampleMode = 4;
+    f->SetExPara(&block);
+    f->SetSamples(4);
+    EXPECT_TRUE(TakePosts().empty());
+    EXPECT_EQ(f->GetHWSR(), 200000);
+}
+
+TEST_F(PluginScenario, ClosingHidesThePanelWhileDataKeepsFlowing) {
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    f->ShowGUI();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    ASSERT_EQ(f->StartHW(7050000), 4096);
+    TakePosts();
+    f->CloseHW();
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.panel, 0}}));
+    const int before = Counts().dataBlocks;
+    Pump(std::chrono::milliseconds(300));
+    EXPECT_GT(Counts().dataBlocks, before);
+    EXPECT_EQ(Counts().lastCount, 8192);
+    EXPECT_FALSE(DriverLogHas("StopDDC1 0"));
+    f->StopHW();
+}
+
+TEST_F(PluginScenario, SettingsArePreparedBeforeLoadAndWrittenAtUnload) {
+    {
+        std::ofstream file(SettingsFile());
+        file << "; kept\n[PARAMETER]\nSampleMode=3\nAttenuator=1\nDittering=1\nNoisBlanker=0\ndBOffset=-100\n"
+                "[POSITION]\nWindowTop=-20\nWindowLeft=-300\n";
+    }
+    LoadPlugin();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    EXPECT_EQ(f->GetHWSR(), 500000);
+    EXPECT_TRUE(DriverLogHas("SetAttenuator 0 21"));
+    f->SetAtt(0);
+    f->SetLevelOffset(-30);
+    UnloadPlugin();
+
+    const auto lines = testsupport::ReadLines(SettingsFile().string());
+    EXPECT_EQ(lines, (std::vector<std::string>{"; kept", "[PARAMETER]", "SampleMode=3", "Attenuator=0", "Dittering=1",
+                                               "NoisBlanker=0", "dBOffset=-30", "[POSITION]", "WindowTop=-20",
+                                               "WindowLeft=-300"}));
+    EXPECT_TRUE(DriverLogHas("CloseDevice 0"));
+}
+
+TEST_F(PluginScenario, UnloadWhileStreamingClosesTheDriverAndSaves) {
+    LoadPlugin();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    ASSERT_EQ(f->StartHW(7050000), 4096);
+    Pump(std::chrono::milliseconds(100));
+    const auto start = std::chrono::steady_clock::now();
+    UnloadPlugin();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    const auto log = DriverLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 1], "CloseDevice 0");
+    EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
+}

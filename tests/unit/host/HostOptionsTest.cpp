@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "host/HostOptions.h"
+
+namespace host {
+namespace {
+
+ParseResult Parse(std::vector<std::string> arguments) { return ParseHostOptions(arguments); }
+
+TEST(HostOptions, ReadsEveryOptionOfAFullCommandLine) {
+    const ParseResult result =
+        Parse({"--plugin", "ExtIO_X.dll", "--freq", "14074000", "--mode", "3", "--seconds", "2.5", "--att", "on",
+               "--dither=off", "--nb", "on", "--offset", "-12", "--extended", "--show-panel", "--wav", "a.wav",
+               "--plot", "b.png", "--rate-index", "1", "--att-index", "2"});
+    ASSERT_TRUE(result.options) << result.error;
+    const HostOptions& o = *result.options;
+    EXPECT_EQ(o.pluginPath, "ExtIO_X.dll");
+    EXPECT_EQ(o.frequencyHz, 14074000);
+    EXPECT_EQ(o.sampleMode, 3);
+    EXPECT_DOUBLE_EQ(o.seconds, 2.5);
+    EXPECT_EQ(o.attenuator, true);
+    EXPECT_EQ(o.dither, false);
+    EXPECT_EQ(o.noiseBlanker, true);
+    EXPECT_EQ(o.levelOffsetDb, -12);
+    EXPECT_TRUE(o.extended);
+    EXPECT_TRUE(o.showPanel);
+    EXPECT_FALSE(o.attenuatorToggle);
+    EXPECT_EQ(o.wavPath, "a.wav");
+    EXPECT_EQ(o.plotPath, "b.png");
+    EXPECT_EQ(o.rateIndex, 1);
+    EXPECT_EQ(o.attenuatorIndex, 2);
+}
+
+TEST(HostOptions, LeavesWhatWasNotGivenUnset) {
+    const ParseResult result = Parse({"--plugin", "p.dll"});
+    ASSERT_TRUE(result.options);
+    EXPECT_FALSE(result.options->frequencyHz);
+    EXPECT_FALSE(result.options->attenuator);
+    EXPECT_FALSE(result.options->extended);
+    EXPECT_DOUBLE_EQ(result.options->seconds, 2.0);
+}
+
+TEST(HostOptions, HelpNeedsNoPlugin) {
+    EXPECT_TRUE(Parse({"--help"}).helpRequested);
+    EXPECT_TRUE(Parse({"--freq", "1", "-h"}).helpRequested);
+}
+
+struct BadCase {
+    std::vector<std::string> arguments;
+    const char* expectedText;
+};
+
+TEST(HostOptions, RejectsBadArgumentsWithAMessageNamingTheProblem) {
+    const BadCase cases[] = {
+        {{}, "--plugin PATH is required"},
+        {{"--freq", "7000000"}, "--plugin PATH is required"},
+        {{"--plugin"}, "--plugin needs a value"},
+        {{"--plugin", ""}, "empty path"},
+        {{"--plugin", "p", "--bogus"}, "unknown argument '--bogus'"},
+        {{"--plugin", "p", "extra"}, "unknown argument 'extra'"},
+        {{"--plugin", "p", "--freq", "7.05M"}, "'7.05M' is not a whole number"},
+        {{"--plugin", "p", "--freq", "-5"}, "outside 0..2147483647"},
+        {{"--plugin", "p", "--freq", "99999999999"}, "outside"},
+        {{"--plugin", "p", "--freq", ""}, "is not a whole number"},
+        {{"--plugin", "p", "--extended", "--mode", "5"}, "--mode: 5 is outside 0..4"},
+        {{"--plugin", "p", "--seconds", "0"}, "outside (0, 3600]"},
+        {{"--plugin", "p", "--seconds", "nan"}, "not a number"},
+        {{"--plugin", "p", "--seconds", "two"}, "not a number"},
+        {{"--plugin", "p", "--extended", "--att", "yes"}, "--att: expected on or off, not 'yes'"},
+        {{"--plugin", "p", "--extended", "--offset", "40000"}, "--offset: 40000 is outside"},
+        {{"--plugin", "p", "--rate-index", "-1"}, "--rate-index: -1 is outside"},
+        {{"--plugin", "p", "--att", "on"}, "--att drives an extended export and needs --extended"},
+        {{"--plugin", "p", "--mode", "2"}, "--mode drives an extended export"},
+        {{"--plugin", "p", "--offset", "3"}, "--offset drives an extended export"},
+        {{"--plugin", "p", "--att-toggle"}, "--att-toggle drives an extended export"},
+        {{"--plugin", "p", "--extended", "--att-toggle", "--att", "on"}, "leave out --att"},
+        {{"--plugin", "p", "--plugin", "q"}, "--plugin is given more than once"},
+        {{"--plugin", "p", "--extended=yes"}, "--extended takes no value"},
+        {{"--plugin", "p", "--wav"}, "--wav needs a value"},
+    };
+    for (const BadCase& bad : cases) {
+        const ParseResult result = Parse(bad.arguments);
+        EXPECT_FALSE(result.options) << bad.expectedText;
+        EXPECT_FALSE(result.helpRequested);
+        EXPECT_NE(result.error.find(bad.expectedText), std::string::npos)
+            << "error was '" << result.error << "', expected to contain '" << bad.expectedText << "'";
+    }
+}
+
+}  // namespace
+}  // namespace host

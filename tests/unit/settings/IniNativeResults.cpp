@@ -1,0 +1,29 @@
+// Runs the shared INI cases through the native reader and writer and writes
+// the results file that the Windows test compares with the real Win32 calls.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/settings_cases/IniCaseRunner.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s WORK_FOLDER RESULTS_FILE\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path work = std::filesystem::absolute(argv[1]);
+    std::filesystem::remove_all(work);
+    std::filesystem::create_directories(work);
+
+    const auto cases = inicases::AllIniCases();
+    const auto results = inicases::RunIniCases(cases, work.string());
+    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    out << inicases::FormatResults(cases, results);
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
+    std::printf("INI cases: %zu native results in %s\n", cases.size(), argv[2]);
+    return 0;
+}
