@@ -73,7 +73,7 @@ public:
     // LoadImageA IMAGE_BITMAP, natural size, LR_CREATEDIBSECTION | LR_LOADMAP3DCOLORS.
     virtual BitmapHandle LoadBitmapResource(unsigned bitmapId) = 0;
     virtual bool DescribeBitmap(BitmapHandle bitmap, BitmapDescription& description) = 0;  // GetObjectA
-    virtual void DeleteBitmapHandle(BitmapHandle bitmap) = 0;                 // DeleteObject
+    virtual void DeleteBitmapHandle(BitmapHandle bitmap) = 0;           // DeleteObject
     virtual ImageListHandle CreateImageList(int width, int height, unsigned flags) = 0;  // ImageList_Create
     // CopyImage, ImageList_AddMasked with the transparent colour, delete the copy.
     virtual bool AddMaskedCopy(ImageListHandle list, BitmapHandle bitmap, std::uint32_t transparent) = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "simulator/Stations.h"
 
@@ -49,34 +50,42 @@ double Fraction(double cycles) {
     return cycles - std::floor(cycles);
 }
 
-// Adds amplitude * exp(j 2 pi (phase + n cyclesPerPair)) for n < count. Eight
-// rotators, each eight steps apart, so the loop has no chain from one pair to
-// the next and vectorises.
+// Adds amplitude * exp(j 2 pi (phase + n cyclesPerPair)) for n < count.
+// Eight rotators a step apart, in two vectors, each turned eight steps at a
+// time: no chain from one pair to the next, and two chains to overlap.
 void AddTone(float* re, float* im, std::uint32_t count, float amplitude, double phase, double cyclesPerPair) {
-    constexpr std::uint32_t kLanes = 8;
-    float zr[kLanes];
-    float zi[kLanes];
-    for (std::uint32_t k = 0; k < kLanes; ++k) {
+    typedef float Lanes __attribute__((vector_size(16)));
+    constexpr std::uint32_t kWidth = 4;
+    constexpr std::uint32_t kStep = 2 * kWidth;
+    Lanes zr[2];
+    Lanes zi[2];
+    for (std::uint32_t k = 0; k < kStep; ++k) {
         const double angle = kTwoPi * Fraction(phase + cyclesPerPair * k);
-        zr[k] = static_cast<float>(amplitude * std::cos(angle));
-        zi[k] = static_cast<float>(amplitude * std::sin(angle));
+        zr[k / kWidth][k % kWidth] = static_cast<float>(amplitude * std::cos(angle));
+        zi[k / kWidth][k % kWidth] = static_cast<float>(amplitude * std::sin(angle));
     }
-    const double stepAngle = kTwoPi * Fraction(cyclesPerPair * kLanes);
-    const float wr = static_cast<float>(std::cos(stepAngle));
-    const float wi = static_cast<float>(std::sin(stepAngle));
+    const double stepAngle = kTwoPi * Fraction(cyclesPerPair * kStep);
+    const Lanes wr = Lanes{} + static_cast<float>(std::cos(stepAngle));
+    const Lanes wi = Lanes{} + static_cast<float>(std::sin(stepAngle));
     std::uint32_t n = 0;
-    for (; n + kLanes <= count; n += kLanes) {
-        for (std::uint32_t k = 0; k < kLanes; ++k) {
-            re[n + k] += zr[k];
-            im[n + k] += zi[k];
-            const float r = zr[k] * wr - zi[k] * wi;
-            zi[k] = zr[k] * wi + zi[k] * wr;
-            zr[k] = r;
+    for (; n + kStep <= count; n += kStep) {
+        for (std::uint32_t v = 0; v < 2; ++v) {
+            Lanes r;
+            Lanes i;
+            std::memcpy(&r, re + n + v * kWidth, sizeof r);
+            std::memcpy(&i, im + n + v * kWidth, sizeof i);
+            r += zr[v];
+            i += zi[v];
+            std::memcpy(re + n + v * kWidth, &r, sizeof r);
+            std::memcpy(im + n + v * kWidth, &i, sizeof i);
+            const Lanes nextR = zr[v] * wr - zi[v] * wi;
+            zi[v] = zr[v] * wi + zi[v] * wr;
+            zr[v] = nextR;
         }
     }
     for (std::uint32_t k = 0; n < count; ++n, ++k) {
-        re[n] += zr[k];
-        im[n] += zi[k];
+        re[n] += zr[k / kWidth][k % kWidth];
+        im[n] += zi[k / kWidth][k % kWidth];
     }
 }
 

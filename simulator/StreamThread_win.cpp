@@ -64,7 +64,7 @@ void StreamThread::Join() {
     if (thread_ == nullptr) return;
     // At process exit the thread is already gone and its handle signalled.
     HANDLE ends[] = {doneEvent_, thread_};
-    WaitForSingleObject(thread_, INFINITE); (void)ends;
+    WaitForMultipleObjects(2, ends, FALSE, INFINITE);
     CloseHandles();
 }
 

@@ -17,7 +17,7 @@ using platform::Rect;
 namespace {
 
 // Stands in for the system font a fresh device context has selected.
-const HeadlessFont kDefaultFont{platform::FontDescription{16, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "System"}};
+HeadlessFont systemFont{platform::FontDescription{16, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "System"}};
 constexpr Color kOpaqueTextBackground = 0x00FFFFFFu;
 
 std::vector<std::string> SplitLines(std::string_view text)
@@ -79,7 +79,7 @@ std::string WithEndEllipsis(const std::string& line, int maxChars)
 }  // namespace
 
 MemorySurface::MemorySurface(int width, int height, Color background)
-    : m_font(const_cast<HeadlessFont*>(&kDefaultFont)),
+    : m_font(&systemFont),
       m_width(std::max(0, width)),
       m_height(std::max(0, height)),
       m_pixels(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), background)
@@ -210,13 +210,13 @@ void MemorySurface::Polygon(const Point* points, int count, Color pen, Color bru
 
 const HeadlessFont& MemorySurface::CurrentFont() const
 {
-    return m_font != nullptr ? *static_cast<const HeadlessFont*>(m_font) : kDefaultFont;
+    return *static_cast<const HeadlessFont*>(m_font);
 }
 
 int MemorySurface::LineHeight() const
 {
     const int height = std::abs(CurrentFont().description.height);
-    return height > 0 ? height : std::abs(kDefaultFont.description.height);
+    return height > 0 ? height : systemFont.description.height;
 }
 
 int MemorySurface::CharWidth() const

@@ -8,7 +8,8 @@
 namespace headless {
 
 // A surface of 32-bit packed colours (COLORREF layout) in memory, for the
-// native build. Fills, pixels, lines and polygons come out as GDI draws them;
+// native build. Fills, pixels, one-pixel lines and the small polygons of the
+// buttons come out as GDI draws them;
 // text is drawn as one solid box per character, enough to place and colour a
 // label but not to read it. Fonts are HeadlessFont handles, images MemoryImage.
 class MemorySurface final : public platform::DrawingSurface {

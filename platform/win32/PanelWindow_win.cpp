@@ -71,10 +71,24 @@ void DestroyPanelWindow(WindowId window) {
     DestroyWindow(AsHwnd(window));
 }
 
+// Gives every child button back the system's button procedure. Unlike
+// RemoveWindowSubclass this works from any thread of the process.
+BOOL CALLBACK RestoreButtonProcedure(HWND child, LPARAM buttonProcedure) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Button") == 0) SetWindowLongPtrA(child, GWLP_WNDPROC, buttonProcedure);
+    return TRUE;
+}
+
 void AbandonPanelWindow(WindowId window) {
     const HWND dialog = AsHwnd(window);
     SetWindowLongPtrA(dialog, DWLP_USER, 0);
     SetWindowLongPtrA(dialog, DWLP_DLGPROC, 0);
+    WNDCLASSEXA buttonClass{};
+    buttonClass.cbSize = sizeof buttonClass;
+    if (GetClassInfoExA(nullptr, "Button", &buttonClass)) {
+        EnumChildWindows(dialog, RestoreButtonProcedure, reinterpret_cast<LPARAM>(buttonClass.lpfnWndProc));
+    }
     ShowWindowAsync(dialog, SW_HIDE);
 }
 

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <thread>
@@ -205,5 +206,43 @@ TEST_F(PluginScenario, UnloadWhileStreamingClosesTheDriverAndSaves) {
     const auto log = DriverLog();
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log[log.size() - 1], "CloseDevice 0");
+    EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
+}
+
+namespace {
+
+// Runs the unload probe in the scenario's folder; its exit status.
+int RunUnloadProbe(const std::string& mode) {
+    const std::string folder = testsupport::ExecutableFolder();
+    const std::string command = "\"" + folder + "/unload-probe\" \"" + folder + "/" +
+                                testsupport::LibraryFile("ExtIO_Excalibur") + "\" " + mode;
+#ifdef _WIN32
+    // cmd.exe drops the first and the last quote of the line.
+    return std::system(("\"" + command + "\"").c_str());
+#else
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+}  // namespace
+
+TEST_F(PluginScenario, ProcessExitWhileStreamingClosesTheDriverAndSaves) {
+    std::filesystem::current_path(folder);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunUnloadProbe("exit"), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    const auto log = DriverLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "CloseDevice 0");
+    EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
+}
+
+TEST_F(PluginScenario, UnloadFromAnotherThreadLeavesThePanelThreadRunning) {
+    std::filesystem::current_path(folder);
+    EXPECT_EQ(RunUnloadProbe("other-thread"), 0);
+    const auto log = DriverLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "CloseDevice 0");
     EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
 }

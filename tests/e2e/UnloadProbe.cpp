@@ -1,0 +1,88 @@
+// A host that ends badly on purpose, for the unload scenarios:
+//   unload-probe PLUGIN exit          streams, then ends the process without unloading
+//   unload-probe PLUGIN other-thread  a worker thread creates the panel and streams;
+//                                     the main thread unloads the plug-in meanwhile
+// Exit status 0 when it got as far as it should; the caller checks the rest.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "host/NotificationWindow.h"
+#include "host/PluginLibrary.h"
+
+namespace {
+
+std::atomic<int> blocks{0};
+
+int CountBlocks(int, int status, float, void*) {
+    if (status == 0) ++blocks;
+    return 0;
+}
+
+bool StartStreaming(const host::ExtIoFunctions& f) {
+    char name[64] = {};
+    char model[64] = {};
+    int type = 0;
+    f.SetCallback(&CountBlocks);
+    if (f.InitHW(name, model, &type) != 1) return false;
+    f.ShowGUI();
+    return f.StartHW(7050000) == 4096;
+}
+
+void PumpFor(host::NotificationWindow& window, std::chrono::milliseconds duration) {
+    const auto end = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < end) window.Pump(std::chrono::milliseconds(10));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: unload-probe PLUGIN exit|other-thread\n");
+        return 2;
+    }
+    const std::string mode = argv[2];
+    host::NotificationLog log;
+    host::HostMessageNumbers numbers;
+    host::PluginLibrary plugin;
+    std::string error;
+
+    if (mode == "exit") {
+        host::NotificationWindow window(log, numbers);
+        if (!plugin.Open(argv[1], error) || !StartStreaming(plugin.Functions())) return 3;
+        PumpFor(window, std::chrono::milliseconds(300));
+        if (blocks == 0) return 4;
+        std::exit(0);  // no StopHW, no unload: the process ends under the plug-in
+    }
+
+    if (mode == "other-thread") {
+        if (!plugin.Open(argv[1], error)) return 3;
+        std::atomic<int> stage{0};
+        std::thread panelThread([&] {
+            host::NotificationWindow window(log, numbers);
+            if (!StartStreaming(plugin.Functions())) {
+                stage = -1;
+                return;
+            }
+            stage = 1;
+            while (stage == 1) window.Pump(std::chrono::milliseconds(10));
+            // The plug-in is gone; its window must not take this thread with it.
+            PumpFor(window, std::chrono::milliseconds(200));
+        });
+        while (stage == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (stage < 0) {
+            panelThread.join();
+            return 4;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        plugin.Close();
+        stage = 2;
+        panelThread.join();
+        return blocks > 0 ? 0 : 5;
+    }
+    return 2;
+}
