@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/WindowTypes.h"
+
+// Drives the panel's window as a user and a host would, and reads what they
+// would see: real window messages on Windows, the headless window system
+// natively. The same panel tests run on both.
+namespace paneldriver {
+
+using platform::WindowId;
+
+bool IsVisible(WindowId window);
+bool Exists(WindowId window);
+std::string ControlText(WindowId dialog, int controlId);
+platform::WindowRect Rect(WindowId window);
+WindowId Foreground();
+
+void ClickControl(WindowId dialog, int controlId);  // the click notification as a button sends it
+int SpinBy(WindowId dialog, int controlId, int delta);  // UDN_DELTAPOS; the handler's result
+void CloseBox(WindowId dialog);                     // WM_CLOSE
+void DialogCommand(WindowId dialog, int command);   // IDOK (Enter), IDCANCEL (Escape)
+
+struct Posted {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+};
+
+// A window of the host's that collects what is posted to it.
+class HostWindow {
+public:
+    HostWindow();
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+    WindowId Id() const { return id; }
+    // What arrived since the last call, after delivering what was queued.
+    std::vector<Posted> Take();
+
+private:
+    WindowId id = 0;
+};
+
+}  // namespace paneldriver
