@@ -69,12 +69,13 @@ protected:
         RegisterClassA(&parent);
         s_probeHost = CreateWindowExA(0, "PaintProbeParent", "", WS_POPUP | WS_VISIBLE, 20, 20, 300, 120, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
+        s_hostError = s_probeHost == nullptr ? GetLastError() : 0;
         excalibur::InitTheme();
     }
 
     static void TearDownTestSuite() { DestroyWindow(s_probeHost); }
 
-    void SetUp() override { ASSERT_NE(s_probeHost, nullptr); }
+    void SetUp() override { ASSERT_NE(s_probeHost, nullptr) << "CreateWindowExA failed: " << s_hostError; }
 
     void TearDown() override
     {
@@ -96,6 +97,7 @@ protected:
     }
 
     static inline HWND s_probeHost = nullptr;
+    static inline DWORD s_hostError = 0;
 
     static std::vector<std::uint32_t> WindowPixels(HWND window, int width, int height)
     {
