@@ -102,6 +102,25 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
              p.options.plotPath = v;
              return true;
          }},
+        {"--full-scale", [](Parser& p, const std::string& n, const std::string& v) {
+             const auto value = ParseReal(v);
+             if (!value || *value <= 0.0)
+                 return p.Fail(n + ": '" + v + "' is not a positive finite number");
+             p.options.fullScale = *value;
+             return true;
+         }},
+        {"--screenshot", [](Parser& p, const std::string& n, const std::string& v) {
+             if (v.empty()) return p.Fail(n + ": empty file name");
+             p.options.screenshotPath = v;
+             p.options.showPanel = true;
+             return true;
+         }},
+        {"--hover-button", [](Parser& p, const std::string& n, const std::string& v) {
+             long long id = 0;
+             if (!p.Integer(n, v, 1, 65535, id)) return false;
+             p.options.hoverControlId = static_cast<int>(id);
+             return true;
+         }},
         {"--rate-index", [](Parser& p, const std::string& n, const std::string& v) {
              long long index = 0;
              if (!p.Integer(n, v, 0, 255, index)) return false;
@@ -141,6 +160,8 @@ bool CheckCombination(Parser& parser) {
         if (needsExtended)
             return parser.Fail(std::string(needsExtended) + " drives an extended export and needs --extended");
     }
+    if (o.hoverControlId && o.screenshotPath.empty())
+        return parser.Fail("--hover-button only matters for a capture and needs --screenshot");
     if (o.attenuatorToggle && o.attenuator)
         return parser.Fail("--att-toggle switches the attenuator itself; leave out --att");
     return true;
@@ -206,7 +227,8 @@ const char* HostUsage() {
     return "usage: extio-host --plugin PATH [--freq HZ] [--mode 0..4] [--seconds S]\n"
            "                  [--att on|off] [--dither on|off] [--nb on|off] [--offset DB]\n"
            "                  [--extended] [--show-panel] [--att-toggle] [--wav FILE] [--plot FILE]\n"
-           "                  [--rate-index N] [--att-index N]\n"
+           "                  [--rate-index N] [--att-index N] [--full-scale VALUE]\n"
+           "                  [--screenshot FILE [--hover-button ID]]\n"
            "  --plugin PATH    the ExtIO library to load\n"
            "  --freq HZ        LO frequency for StartHW (default: the plug-in's own, else 7050000)\n"
            "  --seconds S      how long to receive (default 2)\n"
@@ -217,7 +239,12 @@ const char* HostUsage() {
            "  --wav FILE       write the first seconds of I/Q as 2-channel float WAV\n"
            "  --plot FILE      draw the spectrum as a PNG image\n"
            "  --rate-index N   choose a sample rate through ExtIoSetSrate\n"
-           "  --att-index N    choose an attenuator step through SetAttenuator\n";
+           "  --att-index N    choose an attenuator step through SetAttenuator\n"
+           "  --full-scale VALUE  the sample value that reads 0 dBFS in every level (default 1;\n"
+           "                   2147483648 for a plug-in that delivers 32-bit integer values)\n"
+           "  --screenshot FILE   show the panel and capture it as a PNG image once it has\n"
+           "                   painted (Windows build only)\n"
+           "  --hover-button ID   capture the panel's control ID as it looks with the mouse over it\n";
 }
 
 }  // namespace host

@@ -20,6 +20,9 @@ struct HostOptions {
     bool attenuatorToggle = false;
     std::string wavPath;
     std::string plotPath;
+    double fullScale = 1.0;                 // the sample value that reads 0 dBFS
+    std::string screenshotPath;             // implies showPanel
+    std::optional<int> hoverControlId;      // a panel control to capture in its hover state
     std::optional<int> rateIndex;
     std::optional<int> attenuatorIndex;
 };

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "host/Decibels.h"
 #include "host/NotificationWindow.h"
 #include "host/PluginLibrary.h"
 #include "host/PngWriter.h"
@@ -14,6 +15,7 @@
 #include "host/SpectrumPlot.h"
 #include "host/Summary.h"
 #include "host/WavWriter.h"
+#include "host/WindowCapture.h"
 
 namespace host {
 namespace {
@@ -25,6 +27,8 @@ constexpr int defaultFrequencyHz = 7050000;
 constexpr double spectrumSeconds = 2.0;
 constexpr double wavSeconds = 10.0;
 constexpr std::size_t peakCount = 5;
+// Long enough for a panel just shown to have painted before it is captured.
+constexpr std::chrono::milliseconds panelPaintTime(500);
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -43,6 +47,8 @@ private:
     void ApplyExtendedSettings();
     bool ApplyOptionalSettings(std::string& error);
     void ListOptionalChoices();
+    void PumpFor(std::chrono::milliseconds duration);
+    void CaptureScreenshot();
     void Receive(double seconds);
     void Stop();
     int Analyse();
@@ -55,6 +61,7 @@ private:
     std::optional<SampleCapture> capture_;
     bool initialised_ = false;
     bool started_ = false;
+    int outputStatus_ = exitOk;
     Clock::time_point startedAt_{};
     RunReport report_;
 };
@@ -162,6 +169,37 @@ bool HostSession::ApplyOptionalSettings(std::string& error) {
     return true;
 }
 
+void HostSession::PumpFor(std::chrono::milliseconds duration) {
+    const auto end = Clock::now() + duration;
+    for (auto now = Clock::now(); now < end; now = Clock::now())
+        window_.Pump(std::chrono::ceil<std::chrono::milliseconds>(end - now));
+}
+
+// A capture that fails is reported like a file that cannot be written; the
+// run goes on.
+void HostSession::CaptureScreenshot() {
+    PumpFor(panelPaintTime);
+    PanelCaptureRequest request;
+    request.hostWindow = window_.Id();
+    request.hoverControlId = options_.hoverControlId;
+    if (options_.extended) {
+        excalibur::ExParaBlock record{};
+        request.panel = static_cast<platform::WindowId>(plugin_.Functions().GetExPara(&record));
+    }
+    std::string error;
+    if (const std::optional<RgbImage> image = CapturePanel(request, error)) {
+        const auto png = EncodePng(image->Pixels(), static_cast<std::uint32_t>(image->Width()),
+                                   static_cast<std::uint32_t>(image->Height()), PngPixelFormat::Rgb);
+        if (WriteFileBytes(options_.screenshotPath, png, error)) {
+            report_.outputs.push_back("screenshot: " + options_.screenshotPath + " (" + std::to_string(image->Width()) +
+                                      " x " + std::to_string(image->Height()) + " pixels)");
+            return;
+        }
+    }
+    std::fprintf(stderr, "extio-host: --screenshot: %s\n", error.c_str());
+    outputStatus_ = exitOutputFailed;
+}
+
 void HostSession::Receive(double seconds) {
     const ExtIoFunctions& f = plugin_.Functions();
     int phase = 0;
@@ -182,7 +220,7 @@ void HostSession::Receive(double seconds) {
             std::fprintf(stderr, "%6.1f s  %llu blocks  %llu I/Q pairs  last block %.1f dBFS\n", elapsed,
                          static_cast<unsigned long long>(capture_->BlocksSoFar()),
                          static_cast<unsigned long long>(capture_->ValuesSoFar() / 2),
-                         static_cast<double>(capture_->LastBlockDbfs()));
+                         PowerToDbfs(capture_->LastBlockMeanPower(), options_.fullScale));
             nextProgress = std::floor(elapsed) + 1.0;
         }
     }
@@ -194,10 +232,10 @@ int HostSession::Analyse() {
     // A gain step inside the analysed samples would spread over every bin.
     if (options_.attenuatorToggle) analysedSeconds = std::min(analysedSeconds, options_.seconds / 3.0);
     const auto analysedPairs = std::min(c.storedPairs, static_cast<std::size_t>(c.storedRate * analysedSeconds));
-    report_.spectrum = ComputeSpectrum(c.stored, analysedPairs, c.storedRate, report_.loFrequencyHz);
+    report_.spectrum = ComputeSpectrum(c.stored, analysedPairs, c.storedRate, report_.loFrequencyHz, options_.fullScale);
     report_.peaks = StrongestPeaks(report_.spectrum, peakCount);
 
-    int status = exitOk;
+    int status = outputStatus_;
     std::string error;
     if (!options_.wavPath.empty()) {
         if (WriteIqWav(options_.wavPath, c.stored, c.storedPairs, static_cast<std::uint32_t>(std::lround(c.storedRate)), error)) {
@@ -226,6 +264,8 @@ int HostSession::Analyse() {
 
 int HostSession::Run() {
     std::string error;
+    if (!options_.screenshotPath.empty() && !CanCaptureWindows())
+        return Fail(exitBadArguments, "--screenshot needs the Windows build; the native build's windows have no pixels");
     if (!plugin_.Open(options_.pluginPath, error)) return Fail(exitPluginUnusable, error);
     if (!CheckCapabilities(error)) return Fail(exitPluginUnusable, error);
     if (!window_.Valid()) return Fail(exitPluginFailed, "cannot create the host's window");
@@ -233,6 +273,7 @@ int HostSession::Run() {
     report_.pluginPath = options_.pluginPath;
     report_.optionalCalls = plugin_.PresentHostOptional();
     report_.extendedUsed = options_.extended;
+    report_.fullScale = options_.fullScale;
 
     if (f.VersionInfo) f.VersionInfo("extio-host", 1, 0);
     if (options_.extended) {
@@ -269,6 +310,7 @@ int HostSession::Run() {
     ListOptionalChoices();
     if (!ApplyOptionalSettings(error)) return Fail(exitPluginFailed, error);
     ListOptionalChoices();
+    if (!options_.screenshotPath.empty()) CaptureScreenshot();
 
     const int frequency = options_.frequencyHz ? static_cast<int>(*options_.frequencyHz)
                                                : (f.GetHWLO ? f.GetHWLO() : defaultFrequencyHz);

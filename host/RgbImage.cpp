@@ -13,6 +13,34 @@ RgbImage::RgbImage(int width, int height, Rgb background)
     FillRect(0, 0, width_, height_, background);
 }
 
+RgbImage RgbImage::FromBgra(const std::uint8_t* bgra, int width, int height) {
+    RgbImage image(width, height, {0, 0, 0});
+    const std::size_t count = static_cast<std::size_t>(image.width_) * static_cast<std::size_t>(image.height_);
+    for (std::size_t i = 0; i < count; ++i) {
+        image.pixels_[3 * i] = bgra[4 * i + 2];
+        image.pixels_[3 * i + 1] = bgra[4 * i + 1];
+        image.pixels_[3 * i + 2] = bgra[4 * i];
+    }
+    return image;
+}
+
+bool RgbImage::IsOneColour() const {
+    for (std::size_t at = 3; at < pixels_.size(); at += 3)
+        if (!std::equal(pixels_.begin(), pixels_.begin() + 3, pixels_.begin() + static_cast<std::ptrdiff_t>(at)))
+            return false;
+    return true;
+}
+
+RgbImage RgbImage::Cropped(int left, int top, int width, int height) const {
+    const int right = std::min(left + width, width_), bottom = std::min(top + height, height_);
+    left = std::clamp(left, 0, width_);
+    top = std::clamp(top, 0, height_);
+    RgbImage part(std::max(right - left, 0), std::max(bottom - top, 0), {0, 0, 0});
+    for (int y = 0; y < part.height_; ++y)
+        for (int x = 0; x < part.width_; ++x) part.Set(x, y, At(left + x, top + y));
+    return part;
+}
+
 Rgb RgbImage::At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return {0, 0, 0};
     const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;

@@ -16,6 +16,9 @@ struct Rgb {
 class RgbImage {
 public:
     RgbImage(int width, int height, Rgb background);
+    // From 32-bit pixels in memory order blue, green, red, unused, as a
+    // top-down Windows DIB holds them; rows are width * 4 bytes.
+    static RgbImage FromBgra(const std::uint8_t* bgra, int width, int height);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -28,6 +31,11 @@ public:
     // Text in the built-in 5x7 font; returns the width drawn.
     int Text(int x, int y, std::string_view text, Rgb colour, int scale = 1);
     static int TextWidth(std::string_view text, int scale = 1);
+    // True for an image of one flat colour, and for an empty one.
+    bool IsOneColour() const;
+    // The part inside the rectangle; what lies outside the image is left out.
+    RgbImage Cropped(int left, int top, int width, int height) const;
+    bool operator==(const RgbImage&) const = default;
 
 private:
     int width_;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <thread>
 
+#include "host/Decibels.h"
+
 namespace host {
 namespace {
 
@@ -34,18 +36,14 @@ float LargestMagnitude(const float* values, std::size_t count) {
     return largest;
 }
 
-double PowerToDbfs(double meanPower) {
-    return meanPower > 0.0 ? 10.0 * std::log10(meanPower) : -300.0;
-}
-
 void WaitUntilNoCallbackInside() {
     while (callbacksInside.load() != 0) std::this_thread::yield();
 }
 
 }  // namespace
 
-double LevelAccumulator::Dbfs() const {
-    return pairs == 0 ? -300.0 : PowerToDbfs(sumOfSquares / static_cast<double>(pairs));
+double LevelAccumulator::Dbfs(double fullScale) const {
+    return pairs == 0 ? silenceDbfs : PowerToDbfs(sumOfSquares / static_cast<double>(pairs), fullScale);
 }
 
 SampleCapture::SampleCapture(RateQuery rateQuery) : rateQuery_(rateQuery) {
@@ -157,8 +155,7 @@ void SampleCapture::OnData(const float* data, int count) {
     values_ += values;
     blocksSoFar_.store(blocks_, std::memory_order_relaxed);
     valuesSoFar_.store(values_, std::memory_order_relaxed);
-    lastBlockDbfs_.store(static_cast<float>(PowerToDbfs(power / static_cast<double>(pairs))),
-                         std::memory_order_relaxed);
+    lastBlockPower_.store(power / static_cast<float>(pairs), std::memory_order_relaxed);
 }
 
 CaptureResult SampleCapture::Result() const {

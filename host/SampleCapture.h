@@ -17,8 +17,8 @@ struct LevelAccumulator {
     double sumOfSquares = 0.0;
     std::uint64_t pairs = 0;
 
-    // Mean power of the I/Q pairs against a full-scale (amplitude 1.0) carrier.
-    double Dbfs() const;
+    // Mean power of the I/Q pairs against a carrier of the full-scale amplitude.
+    double Dbfs(double fullScale) const;
 };
 
 struct CaptureResult {
@@ -68,7 +68,7 @@ public:
     // Readable while the stream runs.
     std::uint64_t BlocksSoFar() const { return blocksSoFar_.load(std::memory_order_relaxed); }
     std::uint64_t ValuesSoFar() const { return valuesSoFar_.load(std::memory_order_relaxed); }
-    float LastBlockDbfs() const { return lastBlockDbfs_.load(std::memory_order_relaxed); }
+    float LastBlockMeanPower() const { return lastBlockPower_.load(std::memory_order_relaxed); }
     double NominalRate() const { return nominalRate_.load(std::memory_order_relaxed); }
 
     // After Disarm.
@@ -88,7 +88,7 @@ private:
     std::atomic<int> phase_{0};
     std::atomic<std::uint64_t> blocksSoFar_{0};
     std::atomic<std::uint64_t> valuesSoFar_{0};
-    std::atomic<float> lastBlockDbfs_{-300.0f};
+    std::atomic<float> lastBlockPower_{0.0f};
     std::array<std::atomic<std::uint32_t>, 256> statusCounts_{};
     std::atomic<std::uint32_t> otherStatusCount_{0};
     std::chrono::steady_clock::time_point armedAt_{};

@@ -5,6 +5,7 @@
 #include <complex>
 #include <numbers>
 
+#include "host/Decibels.h"
 #include "host/Fft.h"
 
 namespace host {
@@ -35,10 +36,11 @@ double Spectrum::FrequencyOfBin(double bin) const {
 }
 
 Spectrum ComputeSpectrum(const float* iq, std::size_t pairs, double sampleRate, double loFrequencyHz,
-                         std::size_t maxFftSize, std::size_t maxAverages) {
+                         double fullScale, std::size_t maxFftSize, std::size_t maxAverages) {
     Spectrum spectrum;
     spectrum.sampleRate = sampleRate;
     spectrum.loFrequencyHz = loFrequencyHz;
+    spectrum.fullScale = fullScale;
     constexpr std::size_t smallest = 64;
     if (iq == nullptr || pairs < smallest || sampleRate <= 0.0) return spectrum;
 
@@ -70,7 +72,7 @@ Spectrum ComputeSpectrum(const float* iq, std::size_t pairs, double sampleRate, 
     spectrum.dbfs.resize(size);
     for (std::size_t k = 0; k < size; ++k) {
         const std::size_t ordered = (k + size / 2) % size;
-        spectrum.dbfs[ordered] = 10.0 * std::log10(std::max(power[k] * scale, 1e-30));
+        spectrum.dbfs[ordered] = PowerToDbfs(power[k] * scale, fullScale);
     }
     spectrum.noiseFloorDbfs = Median(spectrum.dbfs);
     return spectrum;

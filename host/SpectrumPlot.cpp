@@ -29,6 +29,15 @@ std::string Format(const char* format, double value, int decimals) {
 
 }  // namespace
 
+LevelRange PlotLevelRange(double strongestDb, double noiseFloorDb) {
+    constexpr double markRoomDb = 2.0, step = 10.0, span = 100.0, widestSpan = 200.0;
+    if (!std::isfinite(strongestDb)) return {-span, 0.0};
+    if (!std::isfinite(noiseFloorDb)) noiseFloorDb = strongestDb;
+    const double top = std::ceil((strongestDb + markRoomDb) / step) * step;
+    const double belowNoise = std::floor((noiseFloorDb - step) / step) * step;
+    return {std::max(std::min(top - span, belowNoise), top - widestSpan), top};
+}
+
 std::vector<AxisTick> FrequencyTicks(double lowHz, double highHz, int maxTicks) {
     std::vector<AxisTick> ticks;
     if (!(highHz > lowHz) || maxTicks < 1) return ticks;
@@ -48,9 +57,8 @@ RgbImage DrawSpectrumPlot(const Spectrum& spectrum, const std::vector<SpectralPe
     if (spectrum.dbfs.empty() || right - left < 16 || bottom - top < 16) return image;
 
     const double strongest = *std::max_element(spectrum.dbfs.begin(), spectrum.dbfs.end());
-    double topDb = std::min(10.0, std::ceil((strongest + 5.0) / 10.0) * 10.0);
-    double bottomDb = std::floor((spectrum.noiseFloorDbfs - 20.0) / 10.0) * 10.0;
-    bottomDb = std::clamp(bottomDb, topDb - 160.0, topDb - 40.0);
+    const LevelRange range = PlotLevelRange(strongest, spectrum.noiseFloorDbfs);
+    const double bottomDb = range.bottomDb, topDb = range.topDb;
     const double lowHz = spectrum.FrequencyOfBin(0.0);
     const double highHz = spectrum.FrequencyOfBin(static_cast<double>(spectrum.fftSize));
 
@@ -75,9 +83,10 @@ RgbImage DrawSpectrumPlot(const Spectrum& spectrum, const std::vector<SpectralPe
     }
     image.Text(right - RgbImage::TextWidth("MHz"), bottom + 22, "MHz", labels);
     image.Text(4, 8, "dBFS", labels);
-    char title[160];
-    std::snprintf(title, sizeof title, "LO %.6f MHz   rate %.0f Hz   bin %.2f Hz   %zu averages",
-                  spectrum.loFrequencyHz / 1e6, spectrum.sampleRate, spectrum.BinWidthHz(), spectrum.averages);
+    char title[200];
+    std::snprintf(title, sizeof title, "LO %.6f MHz   rate %.0f Hz   bin %.2f Hz   %zu averages   0 dBFS = %.10g",
+                  spectrum.loFrequencyHz / 1e6, spectrum.sampleRate, spectrum.BinWidthHz(), spectrum.averages,
+                  spectrum.fullScale);
     image.Text(left, 8, title, labels);
 
     // Each column shows the strongest bin it covers, so narrow carriers survive.

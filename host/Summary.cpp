@@ -113,20 +113,24 @@ std::string FormatSummary(const RunReport& r) {
         out.Add("status calls", "%s", Join(calls, ", ").c_str());
     }
 
+    out.Add("full scale", "%.10g (the sample value that reads 0 dBFS)", r.fullScale);
+    const double level = c.level.Dbfs(r.fullScale);
+    const double peak = static_cast<double>(c.peakMagnitude) / r.fullScale;
     if (c.level.pairs == 0) {
         out.Add("level", "no samples");
     } else if (r.finalRecord) {
         const int offset = r.finalRecord->levelOffset;
-        out.Add("level", "%.2f dBFS RMS, peak sample %.4f (unscaled; with the %+d dB level offset %.2f dBFS)",
-                c.level.Dbfs(), static_cast<double>(c.peakMagnitude), offset, c.level.Dbfs() + offset);
+        out.Add("level", "%.2f dBFS RMS, peak sample %.4f of full scale (unscaled; with the %+d dB level offset %.2f dBFS)",
+                level, peak, offset, level + offset);
     } else {
-        out.Add("level", "%.2f dBFS RMS, peak sample %.4f (as delivered, after the plug-in's own gain)",
-                c.level.Dbfs(), static_cast<double>(c.peakMagnitude));
+        out.Add("level", "%.2f dBFS RMS, peak sample %.4f of full scale (as delivered, after the plug-in's own gain)",
+                level, peak);
     }
     if (r.attenuatorToggle) {
         const auto& p = c.phaseLevels;
+        const double off = p[0].Dbfs(r.fullScale), on = p[1].Dbfs(r.fullScale), offAgain = p[2].Dbfs(r.fullScale);
         out.Add("level by third", "%.2f / %.2f / %.2f dBFS (attenuator off / on / off: %+.2f dB, then %+.2f dB)",
-                p[0].Dbfs(), p[1].Dbfs(), p[2].Dbfs(), p[1].Dbfs() - p[0].Dbfs(), p[2].Dbfs() - p[1].Dbfs());
+                off, on, offAgain, on - off, offAgain - on);
     }
 
     const Spectrum& s = r.spectrum;

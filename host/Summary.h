@@ -24,6 +24,7 @@ struct RunReport {
     int loFrequencyHz = 0;
     int blockPairs = 0;
     double elapsedSeconds = 0.0;
+    double fullScale = 1.0;                        // the sample value that reads 0 dBFS
     CaptureResult capture;
     Spectrum spectrum;
     std::vector<SpectralPeak> peaks;

@@ -1,21 +1,11 @@
 // The plug-in's face to the host. Every export is a thin call into the panel
 // or the device; no exception crosses this boundary.
 #include <cstring>
-#include <type_traits>
 
 #include "plugin/ExParaBlock.h"
+#include "plugin/ExtIoExport.h"
 #include "plugin/PluginModule.h"
 #include "receiver/ReceiverDevice.h"
-
-// One function under two names: on Windows the .def file exports it twice,
-// natively the second name is a symbol alias.
-#if defined(_WIN32)
-#define EXTIO_EXPORT extern "C"
-#define EXTIO_ALIAS(name, target) static_assert(true)
-#else
-#define EXTIO_EXPORT extern "C" __attribute__((visibility("default")))
-#define EXTIO_ALIAS(name, target) EXTIO_EXPORT decltype(target) name __attribute__((alias(#target)))
-#endif
 
 using namespace excalibur;
 
@@ -25,16 +15,6 @@ constexpr int kHardwareTypeFloat32 = 7;
 constexpr char kName[] = "Excalibur";
 constexpr char kModel[] = "WR-G31DDC";
 
-// The host gets the interface's failure result (0, or nothing) instead of an
-// exception unwinding into its frames.
-template <typename Action>
-auto Guarded(Action action) noexcept -> decltype(action()) {
-    try {
-        return action();
-    } catch (...) {
-        if constexpr (!std::is_void_v<decltype(action())>) return {};
-    }
-}
 
 }  // namespace
 

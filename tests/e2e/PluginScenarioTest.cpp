@@ -1,10 +1,13 @@
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <thread>
 
 #include "tests/e2e/PluginScenarioFixture.h"
+#include "resources/ResourceIds.h"
 #include "tests/support/ModalMessageWatcher.h"
+#include "tests/support/PanelDriver.h"
 
 using Posts = std::vector<PluginScenario::Posted>;
 
@@ -245,4 +248,63 @@ TEST_F(PluginScenario, UnloadFromAnotherThreadLeavesThePanelThreadRunning) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "CloseDevice 0");
     EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
+}
+
+TEST_F(PluginScenario, HostCallsListTheRatesAndAttenuatorStepsAndEndAfterTheLast) {
+    LoadPlugin();
+    ASSERT_NE(f->ExtIoGetSrates, nullptr);
+    const double rates[] = {50000, 100000, 200000, 500000, 1000000};
+    for (int index = 0; index < 5; ++index) {
+        double rate = 0;
+        EXPECT_EQ(f->ExtIoGetSrates(index, &rate), 0);
+        EXPECT_EQ(rate, rates[index]);
+    }
+    double rate = -1;
+    EXPECT_NE(f->ExtIoGetSrates(5, &rate), 0);
+    EXPECT_NE(f->ExtIoGetSrates(-1, &rate), 0);
+    EXPECT_EQ(rate, -1);
+    float decibels = 1;
+    EXPECT_EQ(f->GetAttenuators(0, &decibels), 0);
+    EXPECT_EQ(decibels, -21.0f);
+    EXPECT_EQ(f->GetAttenuators(1, &decibels), 0);
+    EXPECT_EQ(decibels, 0.0f);
+    EXPECT_NE(f->GetAttenuators(2, &decibels), 0);
+    EXPECT_EQ(f->ExtIoGetActualSrateIdx(), 2);
+    EXPECT_EQ(f->GetActualAttIdx(), 1);
+    f->VersionInfo(nullptr, 1, 0);
+    f->VersionInfo("a host whose name is far longer than the sixty-four characters that are kept of it", 2, 1);
+}
+
+TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    excalibur::ExParaBlock block{};
+    const auto panel = static_cast<platform::WindowId>(f->GetExPara(&block));
+    TakePosts();
+    Counts().rateChanges = 0;
+
+    EXPECT_EQ(f->ExtIoSetSrate(2), 0);
+    EXPECT_TRUE(TakePosts().empty());
+    EXPECT_EQ(Counts().rateChanges, 0);
+    EXPECT_EQ(f->ExtIoSetSrate(3), 0);
+    EXPECT_EQ(Counts().rateChanges, 1);
+    EXPECT_EQ(f->GetHWSR(), 500000);
+    EXPECT_EQ(f->ExtIoGetActualSrateIdx(), 3);
+    EXPECT_EQ(paneldriver::ControlText(panel, IDC_SAMPLE_BUTTON), "500 kHz Sample");
+    EXPECT_NE(f->ExtIoSetSrate(5), 0);
+    EXPECT_NE(f->ExtIoSetSrate(-1), 0);
+    EXPECT_EQ(f->GetHWSR(), 500000);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.sampleMode, 3}}));
+
+    EXPECT_EQ(f->SetAttenuator(0), 0);
+    EXPECT_EQ(f->GetActualAttIdx(), 0);
+    EXPECT_EQ(paneldriver::ButtonCheck(panel, IDC_ATTENUATOR_BUTTON), 1);
+    EXPECT_NE(f->SetAttenuator(2), 0);
+    EXPECT_EQ(f->SetAttenuator(1), 0);
+    EXPECT_EQ(paneldriver::ButtonCheck(panel, IDC_ATTENUATOR_BUTTON), 0);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.attenuator, 1}, {numbers.attenuator, 0}}));
+    const auto log = DriverLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "SetAttenuator 0 21"), 1);
 }

@@ -19,6 +19,8 @@ std::string ControlText(WindowId dialog, int controlId);
 platform::WindowRect Rect(WindowId window);
 WindowId Foreground();
 
+// The check state a button was last given (BM_SETCHECK).
+int ButtonCheck(WindowId dialog, int controlId);
 void ClickControl(WindowId dialog, int controlId);  // the click notification as a button sends it
 int SpinBy(WindowId dialog, int controlId, int delta);  // UDN_DELTAPOS; the handler's result
 void CloseBox(WindowId dialog);                     // WM_CLOSE

@@ -1,4 +1,5 @@
 #include "platform/headless/HeadlessWindows.h"
+#include "platform/headless/MyButtonWindow_headless.h"
 #include "tests/support/PanelDriver.h"
 
 namespace paneldriver {
@@ -8,6 +9,10 @@ bool Exists(WindowId window) { return headless::WindowExists(window); }
 std::string ControlText(WindowId dialog, int controlId) { return headless::ControlText(dialog, controlId); }
 platform::WindowRect Rect(WindowId window) { return headless::WindowRectOf(window); }
 WindowId Foreground() { return headless::ForegroundWindow(); }
+int ButtonCheck(WindowId dialog, int controlId) {
+    const auto* button = headless::FindButtonWindow(dialog, controlId);
+    return button ? button->checkState : -1;
+}
 void ClickControl(WindowId dialog, int controlId) { headless::SendCommand(dialog, controlId, 0); }
 int SpinBy(WindowId dialog, int controlId, int delta) { return headless::SendSpinDelta(dialog, controlId, delta); }
 void CloseBox(WindowId dialog) { headless::SendCloseRequest(dialog); }

@@ -31,6 +31,10 @@ WindowId Foreground() {
     return static_cast<WindowId>(reinterpret_cast<UINT_PTR>(GetForegroundWindow()));
 }
 
+int ButtonCheck(WindowId dialog, int controlId) {
+    return static_cast<int>(SendDlgItemMessageA(AsHwnd(dialog), controlId, BM_GETCHECK, 0, 0));
+}
+
 void ClickControl(WindowId dialog, int controlId) {
     const HWND control = GetDlgItem(AsHwnd(dialog), controlId);
     SendMessageA(AsHwnd(dialog), WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED), reinterpret_cast<LPARAM>(control));

@@ -1,0 +1,79 @@
+// The optional calls that common ExtIO hosts use for sample rates and the
+// attenuator. Each goes through the same setting operation as the panel and
+// the extended exports, so the panel, the host's notifications and the
+// settings file see these changes like any other.
+#include <cstring>
+
+#include "plugin/ExParaBlock.h"
+#include "plugin/ExtIoExport.h"
+#include "plugin/PluginModule.h"
+#include "receiver/ReceiverDevice.h"
+#include "receiver/SampleModes.h"
+
+using namespace excalibur;
+
+namespace {
+
+constexpr int kUnknownIndex = 1;
+// Attenuator steps, ascending: index 0 is the attenuator on.
+constexpr float kAttenuatorSteps[] = {-21.0f, 0.0f};
+constexpr int kAttenuatorOnIndex = 0;
+constexpr int kAttenuatorStepCount = 2;
+
+struct HostVersion {
+    char name[64] = {};
+    int major = 0;
+    int minor = 0;
+} hostVersion;
+
+}  // namespace
+
+EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoGetSrates(int index, double* rate) {
+    if (index < 0 || index >= kSampleModeCount || rate == nullptr) return kUnknownIndex;
+    *rate = SampleModeTable[index].sampleRate;
+    return 0;
+}
+
+// The rate the receiver runs at, which a record stored by SetExPara does not change.
+EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoGetActualSrateIdx() {
+    for (int mode = 0; mode < kSampleModeCount; ++mode) {
+        if (SampleModeTable[mode].sampleRate == sampleRate) return mode;
+    }
+    return exPara.sampleMode;
+}
+
+EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoSetSrate(int index) {
+    if (index < 0 || index >= kSampleModeCount) return kUnknownIndex;
+    return Guarded([&] {
+        if (index != static_cast<int>(exPara.sampleMode)) thePanel.ChangeSampleMode(index);
+        return 0;
+    }, kUnknownIndex);
+}
+
+EXTIO_EXPORT int EXCALIBUR_STDCALL GetAttenuators(int index, float* decibels) {
+    if (index < 0 || index >= kAttenuatorStepCount || decibels == nullptr) return kUnknownIndex;
+    *decibels = kAttenuatorSteps[index];
+    return 0;
+}
+
+EXTIO_EXPORT int EXCALIBUR_STDCALL GetActualAttIdx() {
+    return exPara.attenuator != 0 ? kAttenuatorOnIndex : 1;
+}
+
+EXTIO_EXPORT int EXCALIBUR_STDCALL SetAttenuator(int index) {
+    if (index < 0 || index >= kAttenuatorStepCount) return kUnknownIndex;
+    return Guarded([&] {
+        thePanel.ChangeAttenuator(index == kAttenuatorOnIndex ? 1u : 0u);
+        return 0;
+    }, kUnknownIndex);
+}
+
+EXTIO_EXPORT void EXCALIBUR_STDCALL VersionInfo(const char* host, int major, int minor) {
+    hostVersion.name[0] = '\0';
+    if (host != nullptr) {
+        std::strncpy(hostVersion.name, host, sizeof hostVersion.name - 1);
+        hostVersion.name[sizeof hostVersion.name - 1] = '\0';
+    }
+    hostVersion.major = major;
+    hostVersion.minor = minor;
+}
