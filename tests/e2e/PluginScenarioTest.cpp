@@ -214,11 +214,12 @@ TEST_F(PluginScenario, UnloadWhileStreamingClosesTheDriverAndSaves) {
 
 namespace {
 
-// Runs the unload probe in the scenario's folder; its exit status.
-int RunUnloadProbe(const std::string& mode) {
-    const std::string folder = testsupport::ExecutableFolder();
-    const std::string command = "\"" + folder + "/unload-probe\" \"" + folder + "/" +
-                                testsupport::LibraryFile("ExtIO_Excalibur") + "\" " + mode;
+// Runs the probe from a folder (the build's by default) with the plug-in
+// beside it, in the current directory; its exit status. Its output goes to
+// probe.txt in the current directory.
+int RunProbe(const std::string& mode, const std::string& folder = testsupport::ExecutableFolder()) {
+    const std::string command = "\"" + folder + "/plugin-probe\" \"" + folder + "/" +
+                                testsupport::LibraryFile("ExtIO_Excalibur") + "\" " + mode + " > probe.txt";
 #ifdef _WIN32
     // cmd.exe drops the first and the last quote of the line.
     return std::system(("\"" + command + "\"").c_str());
@@ -233,7 +234,7 @@ int RunUnloadProbe(const std::string& mode) {
 TEST_F(PluginScenario, ProcessExitWhileStreamingClosesTheDriverAndSaves) {
     std::filesystem::current_path(folder);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunUnloadProbe("exit"), 0);
+    EXPECT_EQ(RunProbe("exit"), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     const auto log = DriverLog();
     ASSERT_FALSE(log.empty());
@@ -243,7 +244,7 @@ TEST_F(PluginScenario, ProcessExitWhileStreamingClosesTheDriverAndSaves) {
 
 TEST_F(PluginScenario, UnloadFromAnotherThreadLeavesThePanelThreadRunning) {
     std::filesystem::current_path(folder);
-    EXPECT_EQ(RunUnloadProbe("other-thread"), 0);
+    EXPECT_EQ(RunProbe("other-thread"), 0);
     const auto log = DriverLog();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "CloseDevice 0");
@@ -307,4 +308,115 @@ TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {
     EXPECT_EQ(TakePosts(), (Posts{{numbers.attenuator, 1}, {numbers.attenuator, 0}}));
     const auto log = DriverLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), "SetAttenuator 0 21"), 1);
+}
+
+TEST_F(PluginScenario, ExportsInUnusualOrdersNeitherCrashNorMisreport) {
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    // Before InitHW: nothing to start, stop or select; settings still post.
+    f->StopHW();
+    EXPECT_EQ(f->StartHW(7100000), 8192);
+    EXPECT_EQ(f->GetHWLO(), 7100000);
+    f->SetSamples(4);
+    f->HideGUI();
+    f->ShowGUI();
+    EXPECT_EQ(f->GetHWSR(), 200000);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.sampleMode, 2}}));
+
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    EXPECT_EQ(CallInitHW(*f).result, 1);
+    f->StopHW();
+    EXPECT_EQ(f->StartHW(7050000), 4096);
+    EXPECT_EQ(f->StartHW(7050000), 4096);
+    Pump(std::chrono::milliseconds(200));
+    EXPECT_GT(Counts().dataBlocks, 0);
+    f->StopHW();
+    f->StopHW();
+    const int blocksAfterStop = Counts().dataBlocks;
+    f->SetSamples(0);
+    EXPECT_EQ(f->GetHWSR(), 50000);
+    Pump(std::chrono::milliseconds(100));
+    EXPECT_EQ(Counts().dataBlocks, blocksAfterStop);
+}
+
+TEST_F(PluginScenario, AHundredThousandRandomRecordsKeepTheClampedRanges) {
+    testsupport::SetEnvironment("G31DDC_SIM_LOG", nullptr);
+    LoadPlugin();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    std::uint64_t state = 0x9E3779B97F4A7C15u;  // fixed seed
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    excalibur::ExParaBlock block{};
+    int outOfRange = 0;
+    for (int round = 0; round < 100000; ++round) {
+        auto* bytes = reinterpret_cast<unsigned char*>(&block);
+        for (std::size_t i = 0; i < sizeof block; i += 8) {
+            const std::uint64_t value = next();
+            std::memcpy(bytes + i, &value, std::min<std::size_t>(8, sizeof block - i));
+        }
+        block.hostWindow = 0;  // no posts to a window that does not exist
+        f->SetExPara(&block);
+        excalibur::ExParaBlock stored{};
+        f->GetExPara(&stored);
+        if (stored.levelOffset != block.levelOffset && (stored.levelOffset < -200 || stored.levelOffset > 200)) {
+            ++outOfRange;
+        }
+        if (stored.levelOffset < -200 || stored.levelOffset > 200) {
+            // Only an unchanged offset escapes the clamp, as the record is stored unchecked.
+            EXPECT_EQ(stored.levelOffset, block.levelOffset);
+        }
+    }
+    EXPECT_EQ(outOfRange, 0);
+    f->SetSamples(9);
+    EXPECT_EQ(f->GetHWSR(), 1000000);
+}
+
+namespace {
+
+// A folder with the probe and the plug-in but no driver library, or with the
+// given one; natively also the platform library, found first through the
+// library path.
+std::filesystem::path LonelyPluginFolder(const std::filesystem::path& scenario, const std::string& driver) {
+    const std::filesystem::path bin = testsupport::ExecutableFolder();
+    const auto lonely = scenario / "lonely";
+    std::filesystem::create_directories(lonely);
+    const auto copy = [&](const std::filesystem::path& from, const std::string& name) {
+        std::filesystem::copy_file(from / name, lonely / name, std::filesystem::copy_options::overwrite_existing);
+    };
+#ifdef _WIN32
+    copy(bin, "plugin-probe.exe");
+#else
+    copy(bin, "plugin-probe");
+    copy(bin, "libexcalibur_platform.so");
+    testsupport::SetEnvironment("LD_LIBRARY_PATH", lonely.string().c_str());
+#endif
+    copy(bin, testsupport::LibraryFile("ExtIO_Excalibur"));
+    if (!driver.empty()) copy(bin / driver, testsupport::LibraryFile("G31DDCAPI"));
+    return lonely;
+}
+
+}  // namespace
+
+TEST_F(PluginScenario, WithoutTheDriverLibraryInitHWReportsNotReady) {
+    const auto lonely = LonelyPluginFolder(folder, "");
+    std::filesystem::current_path(folder);
+    EXPECT_EQ(RunProbe("init", lonely.string()), 0);
+    EXPECT_EQ(testsupport::ReadLines((folder / "probe.txt").string()),
+              (std::vector<std::string>{"InitHW 0", "message Excalibur not ready"}));
+    EXPECT_TRUE(DriverLog().empty());
+}
+
+TEST_F(PluginScenario, ADriverLackingOneEntryPointIsNotUsed) {
+    const auto lonely = LonelyPluginFolder(folder, "missing-entry");
+    std::filesystem::current_path(folder);
+    EXPECT_EQ(RunProbe("init", lonely.string()), 0);
+    EXPECT_EQ(testsupport::ReadLines((folder / "probe.txt").string()),
+              (std::vector<std::string>{"InitHW 0", "message Excalibur not ready"}));
+    // Bound names are resolved before any call: the driver was never opened.
+    EXPECT_TRUE(DriverLog().empty());
 }

@@ -1,7 +1,9 @@
-// A host that ends badly on purpose, for the unload scenarios:
-//   unload-probe PLUGIN exit          streams, then ends the process without unloading
-//   unload-probe PLUGIN other-thread  a worker thread creates the panel and streams;
+// A host that meets the plug-in in a bad situation on purpose:
+//   plugin-probe PLUGIN exit          streams, then ends the process without unloading
+//   plugin-probe PLUGIN other-thread  a worker thread creates the panel and streams;
 //                                     the main thread unloads the plug-in meanwhile
+//   plugin-probe PLUGIN init          InitHW alone; prints its result and any message
+//                                     box the plug-in showed (answered with OK)
 // Exit status 0 when it got as far as it should; the caller checks the rest.
 #include <atomic>
 #include <chrono>
@@ -13,6 +15,7 @@
 
 #include "host/NotificationWindow.h"
 #include "host/PluginLibrary.h"
+#include "tests/support/ModalMessageWatcher.h"
 
 namespace {
 
@@ -42,7 +45,7 @@ void PumpFor(host::NotificationWindow& window, std::chrono::milliseconds duratio
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: unload-probe PLUGIN exit|other-thread\n");
+        std::fprintf(stderr, "usage: plugin-probe PLUGIN exit|other-thread|init\n");
         return 2;
     }
     const std::string mode = argv[2];
@@ -57,6 +60,19 @@ int main(int argc, char** argv) {
         PumpFor(window, std::chrono::milliseconds(300));
         if (blocks == 0) return 4;
         std::exit(0);  // no StopHW, no unload: the process ends under the plug-in
+    }
+
+    if (mode == "init") {
+        testsupport::ModalMessageWatcher messages;
+        if (!plugin.Open(argv[1], error)) return 3;
+        char name[64] = {};
+        char model[64] = {};
+        int type = 0;
+        const int result = plugin.Functions().InitHW(name, model, &type);
+        std::printf("InitHW %d\n", result);
+        for (const auto& text : messages.Texts()) std::printf("message %s\n", text.c_str());
+        plugin.Close();
+        return 0;
     }
 
     if (mode == "other-thread") {
