@@ -57,7 +57,7 @@ int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
     m_SampleButton.SetDropDownMenu(IDR_SAMPLE_MENU);
     Open();
     RefreshControls();
-    const platform::WindowRect rect = platform::ScreenRect(dialog);
+    const platform::Rect rect = platform::ScreenRect(dialog);
     const WindowPosition position = ReadWindowPosition({rect.top, rect.left});
     platform::MoveWindowTo(dialog, position.left, position.top,
                            m_nShowFlag | platform::kPositionNoSize | platform::kPositionNoActivate);
@@ -197,7 +197,7 @@ void ReceiverPanel::ShutDown(bool withoutMessages) {
 void ReceiverPanel::OnPanelDestroy() {
     Close();
     SaveParameterSettings(exPara);
-    const platform::WindowRect rect = platform::ScreenRect(Window());
+    const platform::Rect rect = platform::ScreenRect(Window());
     WriteWindowPosition({rect.top, rect.left});
     DetachWindow();
 }

@@ -4,27 +4,9 @@
 #include <string_view>
 
 #include "platform/SystemTheme.h"
+#include "platform/WindowTypes.h"
 
 namespace platform {
-
-// Left, top, right, bottom; the right and bottom edges are outside, as in Win32.
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool operator==(const Rect&) const = default;
-};
-
-struct Point {
-    int x = 0;
-    int y = 0;
-    bool operator==(const Point&) const = default;
-};
 
 // Packed colour, COLORREF layout.
 using Color = std::uint32_t;

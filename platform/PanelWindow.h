@@ -50,7 +50,7 @@ bool OwnedByCallingThread(WindowId window);
 void ShowWindowBy(WindowId window, int command);
 bool IsVisible(WindowId window);
 void BringToForeground(WindowId window);
-WindowRect ScreenRect(WindowId window);
+Rect ScreenRect(WindowId window);
 // Moves without resizing; flags as SetWindowPos takes them, top of the z-order.
 void MoveWindowTo(WindowId window, int x, int y, unsigned flags);
 void SetControlText(WindowId dialog, int controlId, const char* text);

@@ -12,15 +12,23 @@ using WindowId = std::uint32_t;
 // ignored by every caller, so there is no result.
 void PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
-}  // namespace platform
-
-namespace platform {
-
-struct WindowRect {
+// Left, top, right, bottom; the right and bottom edges are outside, as in Win32.
+struct Rect {
     int left = 0;
     int top = 0;
     int right = 0;
     int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool operator==(const Rect&) const = default;
+};
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point&) const = default;
 };
 
 }  // namespace platform

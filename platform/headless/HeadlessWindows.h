@@ -40,7 +40,7 @@ namespace headless {
 bool IsWindowVisible(WindowId window);
 bool WindowExists(WindowId window);
 std::string ControlText(WindowId dialog, int controlId);
-platform::WindowRect WindowRectOf(WindowId window);
+platform::Rect WindowRectOf(WindowId window);
 WindowId ForegroundWindow();
 int SmallIconOf(WindowId window);
 

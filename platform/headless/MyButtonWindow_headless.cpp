@@ -368,7 +368,7 @@ std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, e
     std::string label = headless::ControlText(dialog, controlId);
     if (label.empty()) label = control->text;
     auto window = std::make_unique<headless::HeadlessButtonWindow>(dialog, controlId, label);
-    const WindowRect frame = headless::WindowRectOf(dialog);
+    const Rect frame = headless::WindowRectOf(dialog);
     const int left = frame.left + headless::kFrameLeft + control->x * headless::kUnitX / 4;
     const int top = frame.top + headless::kFrameTop + control->y * headless::kUnitY / 8;
     window->screenRect = {left, top, left + control->width * headless::kUnitX / 4,

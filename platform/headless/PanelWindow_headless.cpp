@@ -107,7 +107,7 @@ void BringToForeground(WindowId window) {
     if (system.windows.count(window)) system.foreground = window;
 }
 
-WindowRect ScreenRect(WindowId window) {
+Rect ScreenRect(WindowId window) {
     return headless::WindowRectOf(window);
 }
 
@@ -172,8 +172,8 @@ std::string ControlText(WindowId dialog, int controlId) {
     return text;
 }
 
-platform::WindowRect WindowRectOf(WindowId window) {
-    platform::WindowRect rect;
+platform::Rect WindowRectOf(WindowId window) {
+    platform::Rect rect;
     WithWindow(window, [&](WindowState& state) { rect = state.rect; });
     return rect;
 }

@@ -19,7 +19,7 @@ struct WindowState {
     std::deque<PostedMessage> posted;
     platform::DialogEvents* events = nullptr;
     bool visible = false;
-    platform::WindowRect rect;
+    platform::Rect rect;
     std::map<int, std::string> controlTexts;
     std::thread::id owner = std::this_thread::get_id();
     int smallIcon = 0;

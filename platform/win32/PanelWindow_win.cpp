@@ -112,7 +112,7 @@ void BringToForeground(WindowId window) {
     SetForegroundWindow(AsHwnd(window));
 }
 
-WindowRect ScreenRect(WindowId window) {
+Rect ScreenRect(WindowId window) {
     RECT rect{};
     GetWindowRect(AsHwnd(window), &rect);
     return {rect.left, rect.top, rect.right, rect.bottom};

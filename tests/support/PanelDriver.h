@@ -16,7 +16,7 @@ using platform::WindowId;
 bool IsVisible(WindowId window);
 bool Exists(WindowId window);
 std::string ControlText(WindowId dialog, int controlId);
-platform::WindowRect Rect(WindowId window);
+platform::Rect Rect(WindowId window);
 WindowId Foreground();
 
 // The check state a button was last given (BM_SETCHECK).

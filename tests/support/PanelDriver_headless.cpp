@@ -7,7 +7,7 @@ namespace paneldriver {
 bool IsVisible(WindowId window) { return headless::IsWindowVisible(window); }
 bool Exists(WindowId window) { return headless::WindowExists(window); }
 std::string ControlText(WindowId dialog, int controlId) { return headless::ControlText(dialog, controlId); }
-platform::WindowRect Rect(WindowId window) { return headless::WindowRectOf(window); }
+platform::Rect Rect(WindowId window) { return headless::WindowRectOf(window); }
 WindowId Foreground() { return headless::ForegroundWindow(); }
 int ButtonCheck(WindowId dialog, int controlId) {
     const auto* button = headless::FindButtonWindow(dialog, controlId);

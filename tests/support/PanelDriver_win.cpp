@@ -21,7 +21,7 @@ std::string ControlText(WindowId dialog, int controlId) {
     return text;
 }
 
-platform::WindowRect Rect(WindowId window) {
+platform::Rect Rect(WindowId window) {
     RECT rect{};
     GetWindowRect(AsHwnd(window), &rect);
     return {rect.left, rect.top, rect.right, rect.bottom};
