@@ -240,11 +240,14 @@ const char* HostUsage() {
            "  --plot FILE      draw the spectrum as a PNG image\n"
            "  --rate-index N   choose a sample rate through ExtIoSetSrate\n"
            "  --att-index N    choose an attenuator step through SetAttenuator\n"
-           "  --full-scale VALUE  the sample value that reads 0 dBFS in every level (default 1;\n"
-           "                   2147483648 for a plug-in that delivers 32-bit integer values)\n"
-           "  --screenshot FILE   show the panel and capture it as a PNG image once it has\n"
-           "                   painted (Windows build only)\n"
-           "  --hover-button ID   capture the panel's control ID as it looks with the mouse over it\n";
+           "  --full-scale VALUE\n"
+           "                   the sample value that reads 0 dBFS in every level (default 1;\n"
+           "                   2147483648 for a plug-in that delivers 32-bit integers)\n"
+           "  --screenshot FILE\n"
+           "                   show the panel and, once it has painted, capture it as a PNG\n"
+           "                   image (Windows build only)\n"
+           "  --hover-button ID\n"
+           "                   capture the panel's control ID with the mouse over it\n";
 }
 
 }  // namespace host

@@ -187,12 +187,16 @@ void HostSession::CaptureScreenshot() {
         request.panel = static_cast<platform::WindowId>(plugin_.Functions().GetExPara(&record));
     }
     std::string error;
-    if (const std::optional<RgbImage> image = CapturePanel(request, error)) {
-        const auto png = EncodePng(image->Pixels(), static_cast<std::uint32_t>(image->Width()),
-                                   static_cast<std::uint32_t>(image->Height()), PngPixelFormat::Rgb);
+    if (const std::optional<PanelImage> image = CapturePanel(request, error)) {
+        const RgbImage& pixels = image->pixels;
+        const auto png = EncodePng(pixels.Pixels(), static_cast<std::uint32_t>(pixels.Width()),
+                                   static_cast<std::uint32_t>(pixels.Height()), PngPixelFormat::Rgb);
         if (WriteFileBytes(options_.screenshotPath, png, error)) {
-            report_.outputs.push_back("screenshot: " + options_.screenshotPath + " (" + std::to_string(image->Width()) +
-                                      " x " + std::to_string(image->Height()) + " pixels)");
+            report_.outputs.push_back("screenshot: " + options_.screenshotPath + " (" + std::to_string(pixels.Width()) +
+                                      " x " + std::to_string(pixels.Height()) + " pixels, " +
+                                      (image->wholeWindow ? "whole window"
+                                                          : "client area only: the window manager draws the frame") +
+                                      ")");
             return;
         }
     }

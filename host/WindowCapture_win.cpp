@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/win32/ScopedGdi_win.h"
 
@@ -47,7 +49,7 @@ BOOL CALLBACK ConsiderWindow(HWND window, LPARAM parameter) {
 }
 
 // The plug-in's word first; else its caption among this thread's top-level
-// windows; else the one visible top-level window that is not the host's.
+// windows; else the first visible top-level window that is not the host's.
 HWND FindPanel(const PanelCaptureRequest& request) {
     if (request.panel != 0 && IsWindow(AsHwnd(request.panel))) return AsHwnd(request.panel);
     WindowSearch search{AsHwnd(request.hostWindow)};
@@ -55,28 +57,29 @@ HWND FindPanel(const PanelCaptureRequest& request) {
     return search.byCaption != nullptr ? search.byCaption : search.firstVisible;
 }
 
-// The pointer over the control's centre, as the control itself would be told.
-bool Hover(HWND panel, int controlId, std::string& error) {
+// The pointer over the control's centre, as the control itself is told of
+// it; null when the panel has no such control.
+HWND Hover(HWND panel, int controlId) {
     const HWND control = GetDlgItem(panel, controlId);
-    if (control == nullptr) {
-        error = "--hover-button " + std::to_string(controlId) + ": the panel has no control with that id";
-        return false;
-    }
+    if (control == nullptr) return nullptr;
     RECT client{};
     GetClientRect(control, &client);
-    SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM((client.right - client.left) / 2, (client.bottom - client.top) / 2));
-    return true;
+    SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(client.right / 2, client.bottom / 2));
+    return control;
 }
 
-enum class CaptureMethod { WindowDc, PrintWindow };
+// The pointer gone again, so that the control lets go of the mouse.
+void EndHover(HWND control) {
+    SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
+}
 
-// Reads the whole window, frame included, into a top-down 32-bit DIB section.
-std::optional<RgbImage> ReadWindowPixels(HWND window, CaptureMethod method) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+// The whole window, frame included, through a top-down 32-bit DIB section.
+// PrintWindow is no use under Wine: it asks for the non-client area alone and
+// gets an erased background.
+std::optional<RgbImage> ReadWindowPixels(HWND window, int width, int height) {
     if (width <= 0 || height <= 0) return std::nullopt;
-
+    const ScopedWindowDC source(window);
+    if (source.Get() == nullptr) return std::nullopt;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -85,27 +88,39 @@ std::optional<RgbImage> ReadWindowPixels(HWND window, CaptureMethod method) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const ScopedWindowDC windowDc(window);
-    if (windowDc.Get() == nullptr) return std::nullopt;
-    const platform::ScopedBitmap bitmap(CreateDIBSection(windowDc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const platform::ScopedMemoryDC memoryDc(windowDc.Get());
-    if (!bitmap || !memoryDc || bits == nullptr) return std::nullopt;
-    const platform::ScopedSelection selection(memoryDc.Get(), bitmap.Get());
+    const platform::ScopedBitmap bitmap(CreateDIBSection(source.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const platform::ScopedMemoryDC memory(source.Get());
+    if (!bitmap || !memory || bits == nullptr) return std::nullopt;
+    const platform::ScopedSelection selection(memory.Get(), bitmap.Get());
     if (!selection.Selected()) return std::nullopt;
-
-    const bool copied = method == CaptureMethod::PrintWindow
-                            ? PrintWindow(window, memoryDc.Get(), 0) != FALSE
-                            : BitBlt(memoryDc.Get(), 0, 0, width, height, windowDc.Get(), 0, 0, SRCCOPY) != FALSE;
+    if (!BitBlt(memory.Get(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY)) return std::nullopt;
     GdiFlush();
-    if (!copied) return std::nullopt;
     return RgbImage::FromBgra(static_cast<const std::uint8_t*>(bits), width, height);
+}
+
+// Where a window manager draws the frame and caption (Wine's default on
+// X11), nothing backs the window outside its client area and the frame reads
+// as one flat colour: then the client area is all the window shows.
+std::optional<PanelImage> ReadPanelPixels(HWND panel) {
+    RECT window{}, client{};
+    GetWindowRect(panel, &window);
+    GetClientRect(panel, &client);
+    POINT clientOrigin{0, 0};
+    ClientToScreen(panel, &clientOrigin);
+    std::optional<RgbImage> pixels = ReadWindowPixels(panel, window.right - window.left, window.bottom - window.top);
+    if (!pixels) return std::nullopt;
+    const int left = clientOrigin.x - window.left, top = clientOrigin.y - window.top;
+    RgbImage frame = *pixels;
+    frame.FillRect(left, top, left + client.right, top + client.bottom, frame.At(0, 0));
+    if (!frame.IsOneColour()) return PanelImage{std::move(*pixels), true};
+    return PanelImage{pixels->Cropped(left, top, client.right, client.bottom), false};
 }
 
 }  // namespace
 
 bool CanCaptureWindows() { return true; }
 
-std::optional<RgbImage> CapturePanel(const PanelCaptureRequest& request, std::string& error) {
+std::optional<PanelImage> CapturePanel(const PanelCaptureRequest& request, std::string& error) {
     const HWND panel = FindPanel(request);
     if (panel == nullptr) {
         error = "the plug-in's panel window was not found";
@@ -115,14 +130,26 @@ std::optional<RgbImage> CapturePanel(const PanelCaptureRequest& request, std::st
         error = "the plug-in's panel window is not shown";
         return std::nullopt;
     }
-    if (request.hoverControlId && !Hover(panel, *request.hoverControlId, error)) return std::nullopt;
+    HWND hovered = nullptr;
+    if (request.hoverControlId) {
+        hovered = Hover(panel, *request.hoverControlId);
+        if (hovered == nullptr) {
+            error = "--hover-button " + std::to_string(*request.hoverControlId) +
+                    ": the panel has no control with that id";
+            return std::nullopt;
+        }
+    }
     RedrawWindow(panel, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    { RECT w{}, c{}; GetWindowRect(panel, &w); GetClientRect(panel, &c); POINT o{0,0}; ClientToScreen(panel, &o);
-      fprintf(stderr, "DBG window %ld,%ld,%ld,%ld client %ld,%ld origin %ld,%ld style %lx\n", w.left, w.top, w.right, w.bottom, c.right, c.bottom, o.x, o.y, (long)GetWindowLongA(panel, GWL_STYLE)); }
-
-    const char* method = getenv("EXTIO_HOST_CAPTURE");
-    std::optional<RgbImage> image = ReadWindowPixels(panel, method && method[0] == 'p' ? CaptureMethod::PrintWindow : CaptureMethod::WindowDc);
-    if (!image) error = "the panel window's pixels could not be read";
+    std::optional<PanelImage> image = ReadPanelPixels(panel);
+    if (hovered != nullptr) EndHover(hovered);
+    if (!image) {
+        error = "the panel window's pixels could not be read";
+        return std::nullopt;
+    }
+    if (image->pixels.IsOneColour()) {
+        error = "the panel window reads as one flat colour; nothing of it was captured";
+        return std::nullopt;
+    }
     return image;
 }
 

@@ -4,6 +4,7 @@
 usage: check_host_run.py --host EXE --plugin MINIMAL --extended-plugin EXTENDED --workdir DIR [--emulator SCRIPT]
 """
 import argparse
+import math
 import os
 import re
 import struct
@@ -53,11 +54,12 @@ def check_wav(path):
     check(abs(i0 - 0.55) < 0.001 and abs(q0) < 0.001, "WAV: first frame %f, %f" % (i0, q0))
 
 
-def check_png(path):
+def read_png(path):
+    """Checks an 8-bit RGB PNG's structure; returns (width, height, rows of (r, g, b) tuples) or None."""
     with open(path, "rb") as f:
         data = f.read()
-    if not check(data[:8] == b"\x89PNG\r\n\x1a\n", "PNG: signature"):
-        return
+    if not check(data[:8] == b"\x89PNG\r\n\x1a\n", "PNG %s: signature" % path):
+        return None
     at, chunks = 8, {}
     while at + 12 <= len(data):
         length, kind = struct.unpack_from(">I4s", data, at)
@@ -69,9 +71,48 @@ def check_png(path):
         at += 12 + length
     check(at == len(data) and b"IEND" in chunks, "PNG: does not end with IEND")
     width, height, depth, colour = struct.unpack_from(">IIBB", chunks.get(b"IHDR", b"\0" * 13), 0)
-    check(depth == 8 and colour == 2, "PNG: not 8-bit RGB")
+    if not check(depth == 8 and colour == 2, "PNG: not 8-bit RGB"):
+        return None
     pixels = zlib.decompress(chunks.get(b"IDAT", b""))
-    check(len(pixels) == height * (1 + 3 * width), "PNG: %d bytes of image data for %dx%d" % (len(pixels), width, height))
+    stride = 1 + 3 * width
+    if not check(len(pixels) == height * stride, "PNG: %d bytes of image data for %dx%d" % (len(pixels), width, height)):
+        return None
+    check(all(pixels[y * stride] == 0 for y in range(height)), "PNG: a row with a filter")
+    rows = [[tuple(pixels[y * stride + 1 + 3 * x:y * stride + 4 + 3 * x]) for x in range(width)] for y in range(height)]
+    return width, height, rows
+
+
+def check_png(path):
+    read_png(path)
+
+
+def level_dbfs(stdout):
+    match = re.match(r"(-?[\d.]+) dBFS RMS", summary_value(stdout, "level") or "")
+    return float(match.group(1)) if match else None
+
+
+def check_full_scale(args):
+    # The fixture's carriers of amplitude 0.5 and 0.05 against a full scale of 2: 6.02 dB lower.
+    expected = 10 * math.log10(0.25 + 0.0025) - 20 * math.log10(2)
+    status, out, err = run(args, ["--plugin", args.plugin, "--seconds", "1.5", "--full-scale", "2"])
+    check(status == 0, "full-scale run exited with %d" % status)
+    check(summary_value(out, "full scale") == "2 (the sample value that reads 0 dBFS)",
+          "full scale line %r" % summary_value(out, "full scale"))
+    level = level_dbfs(out)
+    check(level is not None and abs(level - expected) < 0.3, "level against full scale 2: %r" % level)
+    check("peak sample 0.2750 of full scale" in (summary_value(out, "level") or ""),
+          "peak sample against full scale 2: %r" % summary_value(out, "level"))
+    peak = re.search(r"^peak 1\s*: ([\d.]+) Hz \(LO [-+][\d.]+ Hz\) (-?[\d.]+) dBFS", out, re.MULTILINE)
+    check(peak is not None and abs(float(peak.group(2)) + 12.04) < 1, "strongest peak against full scale 2: %r" %
+          (peak and peak.group(2)))
+    progress = re.search(r"^\s*1\.\d s .* last block (-?[\d.]+) dBFS", err, re.MULTILINE)
+    check(progress is not None and abs(float(progress.group(1)) - expected) < 0.5,
+          "progress level against full scale 2: %r" % (progress and progress.group(1)))
+
+    for bad in ("0", "-3", "inf", "lots"):
+        status, out, err = run(args, ["--plugin", args.plugin, "--full-scale", bad])
+        check(status == 2 and "--full-scale: '%s' is not a positive finite number" % bad in err and out == "",
+              "--full-scale %s: exit %d, stderr %r" % (bad, status, err))
 
 
 def notifications(stdout):
@@ -158,7 +199,7 @@ def main():
         check(int(received.group(2)) == 4096 * int(received.group(1)), "values are not 4096 per block")
     level = re.match(r"(-?[\d.]+) dBFS RMS", summary_value(out, "level") or "")
     if check(level is not None, "level line"):
-        check(abs(float(level.group(1)) - 10 * __import__("math").log10(0.25 + 0.0025)) < 0.3,
+        check(abs(float(level.group(1)) - 10 * math.log10(0.25 + 0.0025)) < 0.3,
               "level %s" % level.group(1))
     peaks = [tuple(map(float, m)) for m in re.findall(r"^peak \d+\s*: ([\d.]+) Hz \(LO [-+][\d.]+ Hz\) (-?[\d.]+) dBFS",
                                                         out, re.MULTILINE)]
@@ -184,6 +225,13 @@ def main():
     status, out, err = run(args, ["--plugin", args.plugin, "--seconds", "0"])
     check(status == 2 and "--seconds: 0 is outside" in err, "bad argument: exit %d, stderr %r" % (status, err))
 
+    if not args.emulator:
+        status, out, err = run(args, ["--plugin", args.plugin, "--screenshot", "host_run_panel.png"])
+        check(status == 2 and "--screenshot needs the Windows build" in err and out == "",
+              "native --screenshot: exit %d, stderr %r" % (status, err))
+        check(not os.path.exists(os.path.join(args.workdir, "host_run_panel.png")), "native --screenshot wrote a file")
+
+    check_full_scale(args)
     check_extended(args)
 
     for failure in failures:

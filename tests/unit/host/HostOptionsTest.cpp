@@ -40,6 +40,27 @@ TEST(HostOptions, LeavesWhatWasNotGivenUnset) {
     EXPECT_DOUBLE_EQ(result.options->seconds, 2.0);
 }
 
+TEST(HostOptions, FullScaleTakesAnyPositiveFiniteValue) {
+    const ParseResult integers = Parse({"--plugin", "p", "--full-scale", "2147483648"});
+    ASSERT_TRUE(integers.options) << integers.error;
+    EXPECT_DOUBLE_EQ(integers.options->fullScale, 2147483648.0);
+    const ParseResult small = Parse({"--plugin", "p", "--full-scale=1e-3"});
+    ASSERT_TRUE(small.options) << small.error;
+    EXPECT_DOUBLE_EQ(small.options->fullScale, 0.001);
+    EXPECT_DOUBLE_EQ(Parse({"--plugin", "p"}).options->fullScale, 1.0);
+}
+
+TEST(HostOptions, ScreenshotShowsThePanelAndTakesAHoverTarget) {
+    const ParseResult result = Parse({"--plugin", "p", "--screenshot", "panel.png", "--hover-button", "1002"});
+    ASSERT_TRUE(result.options) << result.error;
+    EXPECT_EQ(result.options->screenshotPath, "panel.png");
+    EXPECT_TRUE(result.options->showPanel);
+    EXPECT_EQ(result.options->hoverControlId, 1002);
+    EXPECT_TRUE(Parse({"--plugin", "p", "--screenshot", "a.png", "--show-panel"}).options)
+        << "--show-panel as well is no conflict";
+    EXPECT_FALSE(Parse({"--plugin", "p"}).options->showPanel);
+}
+
 TEST(HostOptions, HelpNeedsNoPlugin) {
     EXPECT_TRUE(Parse({"--help"}).helpRequested);
     EXPECT_TRUE(Parse({"--freq", "1", "-h"}).helpRequested);
@@ -77,6 +98,17 @@ TEST(HostOptions, RejectsBadArgumentsWithAMessageNamingTheProblem) {
         {{"--plugin", "p", "--plugin", "q"}, "--plugin is given more than once"},
         {{"--plugin", "p", "--extended=yes"}, "--extended takes no value"},
         {{"--plugin", "p", "--wav"}, "--wav needs a value"},
+        {{"--plugin", "p", "--full-scale", "0"}, "--full-scale: '0' is not a positive finite number"},
+        {{"--plugin", "p", "--full-scale", "-1"}, "--full-scale: '-1' is not a positive finite number"},
+        {{"--plugin", "p", "--full-scale", "inf"}, "'inf' is not a positive finite number"},
+        {{"--plugin", "p", "--full-scale", "nan"}, "'nan' is not a positive finite number"},
+        {{"--plugin", "p", "--full-scale", "1e999"}, "'1e999' is not a positive finite number"},
+        {{"--plugin", "p", "--full-scale", "2^31"}, "'2^31' is not a positive finite number"},
+        {{"--plugin", "p", "--full-scale"}, "--full-scale needs a value"},
+        {{"--plugin", "p", "--screenshot", ""}, "--screenshot: empty file name"},
+        {{"--plugin", "p", "--hover-button", "1002"}, "--hover-button only matters for a capture and needs --screenshot"},
+        {{"--plugin", "p", "--screenshot", "a.png", "--hover-button", "0"}, "--hover-button: 0 is outside 1..65535"},
+        {{"--plugin", "p", "--screenshot", "a.png", "--hover-button", "ok"}, "'ok' is not a whole number"},
     };
     for (const BadCase& bad : cases) {
         const ParseResult result = Parse(bad.arguments);

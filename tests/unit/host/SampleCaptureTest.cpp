@@ -61,7 +61,7 @@ TEST_F(SampleCaptureTest, KeepsTheFirstPairsAndCountsAllOfThem) {
     EXPECT_EQ(result.stored[2 * 600], 0.25f);
     EXPECT_EQ(result.stored[2 * 999 + 1], 0.25f);
     // Mean |x|^2: 600 pairs at 0.5 and 600 at 0.125.
-    EXPECT_NEAR(result.level.Dbfs(), 10.0 * std::log10((600 * 0.5 + 600 * 0.125) / 1200.0), 1e-4);
+    EXPECT_NEAR(result.level.Dbfs(1.0), 10.0 * std::log10((600 * 0.5 + 600 * 0.125) / 1200.0), 1e-4);
     EXPECT_FLOAT_EQ(result.peakMagnitude, 0.5f);
 }
 
@@ -137,9 +137,9 @@ TEST_F(SampleCaptureTest, LevelsAreKeptPerPhaseSkippingTheBlockAfterASwitch) {
     Deliver(loud);
     capture.Disarm();
     const CaptureResult result = capture.Result();
-    EXPECT_NEAR(result.phaseLevels[0].Dbfs(), 0.0, 1e-6);
-    EXPECT_NEAR(result.phaseLevels[1].Dbfs(), -20.0, 1e-4);
-    EXPECT_NEAR(result.phaseLevels[2].Dbfs(), 0.0, 1e-6);
+    EXPECT_NEAR(result.phaseLevels[0].Dbfs(1.0), 0.0, 1e-6);
+    EXPECT_NEAR(result.phaseLevels[1].Dbfs(1.0), -20.0, 1e-4);
+    EXPECT_NEAR(result.phaseLevels[2].Dbfs(1.0), 0.0, 1e-6);
     EXPECT_EQ(result.level.pairs, 300u);
 }
 

@@ -72,6 +72,51 @@ TEST(SpectrumPlot, TraceRisesHighestAtTheCarrier) {
     EXPECT_LT(TopmostRowOfColour(image, expectedX, marker), bestY);
 }
 
+struct RangeCase {
+    double strongest, noiseFloor;
+    LevelRange expected;
+};
+
+TEST(PlotLevelRange, TopFollowsTheStrongestBinAndTheSpanReachesBelowTheNoise) {
+    const RangeCase cases[] = {
+        {-6.0, -120.0, {-130.0, 0.0}},     // floats against 1.0
+        {-30.0, -92.0, {-120.0, -20.0}},   // integers against 2^31
+        {156.3, 60.0, {50.0, 160.0}},      // integers read against 1.0: nothing clips at the top
+        {-1.0, -50.0, {-90.0, 10.0}},      // too close to a round top for the peak mark
+        {-8.0, -8.0, {-100.0, 0.0}},       // noise alone: still the 100 dB span
+        {0.0, -300.0, {-190.0, 10.0}},     // empty bins: the span stops at 200 dB
+    };
+    for (const RangeCase& c : cases) {
+        const LevelRange range = PlotLevelRange(c.strongest, c.noiseFloor);
+        EXPECT_DOUBLE_EQ(range.topDb, c.expected.topDb) << c.strongest << " / " << c.noiseFloor;
+        EXPECT_DOUBLE_EQ(range.bottomDb, c.expected.bottomDb) << c.strongest << " / " << c.noiseFloor;
+    }
+    const LevelRange nothing = PlotLevelRange(std::nan(""), -100.0);
+    EXPECT_LT(nothing.bottomDb, nothing.topDb);
+    const LevelRange noFloor = PlotLevelRange(-6.0, -INFINITY);
+    EXPECT_DOUBLE_EQ(noFloor.topDb, 0.0);
+    EXPECT_DOUBLE_EQ(noFloor.bottomDb, -100.0);
+}
+
+TEST(SpectrumPlot, LevelsFarAboveZeroDbfsAreDrawnNotClipped) {
+    // Receiver integers read against a full scale of 1: everything above 0 dBFS.
+    Spectrum spectrum;
+    spectrum.fftSize = 1024;
+    spectrum.sampleRate = 96000.0;
+    spectrum.dbfs.assign(1024, 60.0);
+    spectrum.noiseFloorDbfs = 60.0;
+    spectrum.dbfs[768] = 156.0;
+    const RgbImage image = DrawSpectrumPlot(spectrum, {}, 1000, 500);
+    const Rgb trace{96, 200, 255};
+    const int carrierX = 64 + static_cast<int>(std::lround(768.0 / 1024.0 * 920));
+    int carrierY = image.Height();
+    for (int x = carrierX - 2; x <= carrierX + 2; ++x) carrierY = std::min(carrierY, TopmostRowOfColour(image, x, trace));
+    const int floorY = TopmostRowOfColour(image, 200, trace);
+    EXPECT_GT(carrierY, 28) << "the carrier stays below the top edge of the plot area";
+    EXPECT_GT(floorY - carrierY, 300) << "96 dB between carrier and floor is most of the height";
+    EXPECT_LT(floorY, 464) << "the floor stays above the bottom edge";
+}
+
 TEST(SpectrumPlot, EmptySpectrumStillGivesAnImage) {
     const RgbImage image = DrawSpectrumPlot(Spectrum{}, {}, 320, 200);
     EXPECT_EQ(image.Width(), 320);
@@ -97,6 +142,47 @@ TEST(RgbImage, DrawsDigitsOfTheFont) {
     EXPECT_EQ(image.At(0, 0), (Rgb{0, 0, 0}));
     EXPECT_EQ(image.At(6, 3), (Rgb{255, 255, 255}));
     EXPECT_EQ(image.At(6, 2), (Rgb{0, 0, 0}));
+}
+
+TEST(RgbImage, TakesWindowsPixelsInTheirOwnByteOrder) {
+    const std::uint8_t bgra[] = {
+        0x01, 0x02, 0x03, 0xFF, 0x10, 0x20, 0x30, 0x00,   // top row
+        0xAA, 0xBB, 0xCC, 0x00, 0x00, 0x00, 0xFF, 0x7F,   // bottom row
+    };
+    const RgbImage image = RgbImage::FromBgra(bgra, 2, 2);
+    ASSERT_EQ(image.Width(), 2);
+    ASSERT_EQ(image.Height(), 2);
+    EXPECT_EQ(image.At(0, 0), (Rgb{0x03, 0x02, 0x01}));
+    EXPECT_EQ(image.At(1, 0), (Rgb{0x30, 0x20, 0x10}));
+    EXPECT_EQ(image.At(0, 1), (Rgb{0xCC, 0xBB, 0xAA}));
+    EXPECT_EQ(image.At(1, 1), (Rgb{0xFF, 0x00, 0x00}));
+}
+
+TEST(RgbImage, TellsAFlatImageAndCropsInsideItsBounds) {
+    RgbImage image(5, 4, {7, 7, 7});
+    EXPECT_TRUE(image.IsOneColour());
+    EXPECT_TRUE(RgbImage(0, 0, {1, 1, 1}).IsOneColour());
+    image.Set(4, 3, {7, 7, 8});
+    EXPECT_FALSE(image.IsOneColour());
+
+    image.Set(1, 1, {1, 2, 3});
+    const RgbImage part = image.Cropped(1, 1, 2, 2);
+    ASSERT_EQ(part.Width(), 2);
+    ASSERT_EQ(part.Height(), 2);
+    EXPECT_EQ(part.At(0, 0), (Rgb{1, 2, 3}));
+    EXPECT_EQ(part.At(1, 1), (Rgb{7, 7, 7}));
+
+    const RgbImage corner = image.Cropped(3, 2, 10, 10);
+    EXPECT_EQ(corner.Width(), 2);
+    EXPECT_EQ(corner.Height(), 2);
+    EXPECT_EQ(corner.At(1, 1), (Rgb{7, 7, 8}));
+    const RgbImage outside = image.Cropped(-3, -3, 4, 4);
+    EXPECT_EQ(outside.Width(), 1);
+    EXPECT_EQ(outside.At(0, 0), (Rgb{7, 7, 7}));
+    EXPECT_EQ(image.Cropped(9, 0, 2, 2).Width(), 0);
+
+    EXPECT_EQ(image.Cropped(0, 0, 5, 4), image);
+    EXPECT_FALSE(part == image.Cropped(2, 1, 2, 2));
 }
 
 }  // namespace

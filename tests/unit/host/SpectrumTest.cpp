@@ -48,7 +48,7 @@ TEST(Fft, AgreesWithADirectTransform) {
 TEST(Spectrum, ToneOnABinIsFoundAtItsAbsoluteFrequencyAndFullScaleLevel) {
     const double rate = 96000.0, lo = 7050000.0;
     const auto iq = Tones({{12000.0, 1.0}}, rate, 32768);
-    const Spectrum spectrum = ComputeSpectrum(iq.data(), 32768, rate, lo);
+    const Spectrum spectrum = ComputeSpectrum(iq.data(), 32768, rate, lo, 1.0);
     EXPECT_EQ(spectrum.fftSize, 16384u);
     EXPECT_EQ(spectrum.averages, 3u);
     const auto peaks = StrongestPeaks(spectrum, 5);
@@ -62,7 +62,7 @@ TEST(Spectrum, ToneOnABinIsFoundAtItsAbsoluteFrequencyAndFullScaleLevel) {
 TEST(Spectrum, NegativeOffsetsLieBelowTheLoAndPeaksComeStrongestFirst) {
     const double rate = 200000.0, lo = 14000000.0;
     const auto iq = Tones({{-31250.0, 0.1}, {45312.5, 0.5}, {5000.0, 0.01}}, rate, 16384);
-    const auto peaks = StrongestPeaks(ComputeSpectrum(iq.data(), 16384, rate, lo), 3);
+    const auto peaks = StrongestPeaks(ComputeSpectrum(iq.data(), 16384, rate, lo, 1.0), 3);
     ASSERT_EQ(peaks.size(), 3u);
     EXPECT_NEAR(peaks[0].frequencyHz, lo + 45312.5, 0.5);
     EXPECT_NEAR(peaks[0].dbfs, -6.02, 0.1);
@@ -76,7 +76,7 @@ TEST(Spectrum, ToneBetweenBinsIsPlacedWithinATenthOfABin) {
     const double rate = 96000.0;
     const double bin = rate / 16384.0;
     const auto iq = Tones({{1000.0 * bin + 0.37 * bin, 0.5}}, rate, 16384);
-    const auto peaks = StrongestPeaks(ComputeSpectrum(iq.data(), 16384, rate, 0.0), 1);
+    const auto peaks = StrongestPeaks(ComputeSpectrum(iq.data(), 16384, rate, 0.0, 1.0), 1);
     ASSERT_EQ(peaks.size(), 1u);
     EXPECT_NEAR(peaks[0].frequencyHz, 1000.37 * bin, 0.1 * bin);
     EXPECT_NEAR(peaks[0].dbfs, -6.02, 1.0) << "scalloping of the window stays under 1 dB";
@@ -87,7 +87,7 @@ TEST(Spectrum, SidelobesOfAStrongToneAreNotReportedAsPeaks) {
     const double bin = rate / 16384.0;
     // Half a bin off: the worst leakage.
     const auto iq = Tones({{512.5 * bin, 1.0}, {-20000.0, 0.0001}}, rate, 16384);
-    const auto peaks = StrongestPeaks(ComputeSpectrum(iq.data(), 16384, rate, 0.0), 2);
+    const auto peaks = StrongestPeaks(ComputeSpectrum(iq.data(), 16384, rate, 0.0, 1.0), 2);
     ASSERT_EQ(peaks.size(), 2u);
     EXPECT_NEAR(peaks[1].frequencyHz, -20000.0, 0.2 * bin);
     EXPECT_NEAR(peaks[1].dbfs, -80.0, 1.0);
@@ -103,20 +103,20 @@ TEST(Spectrum, NoiseAloneHasNoPeaksAndAToneInItHasOne) {
         state = state * 1664525u + 1013904223u;
         value = static_cast<float>((static_cast<double>(state >> 8) / 16777216.0 - 0.5) * 0.01);
     }
-    const Spectrum noiseOnly = ComputeSpectrum(noise.data(), pairs, rate, 0.0);
+    const Spectrum noiseOnly = ComputeSpectrum(noise.data(), pairs, rate, 0.0, 1.0);
     EXPECT_TRUE(StrongestPeaks(noiseOnly, 5).empty());
     for (std::size_t i = 0; i < iq.size(); ++i) iq[i] += noise[i];
-    const auto peaks = StrongestPeaks(ComputeSpectrum(iq.data(), pairs, rate, 0.0), 5);
+    const auto peaks = StrongestPeaks(ComputeSpectrum(iq.data(), pairs, rate, 0.0, 1.0), 5);
     ASSERT_EQ(peaks.size(), 1u);
     EXPECT_NEAR(peaks[0].frequencyHz, 6000.0, 1.0);
 }
 
 TEST(Spectrum, TooFewSamplesGiveNoSpectrum) {
     const auto iq = Tones({{1000.0, 1.0}}, 48000.0, 63);
-    const Spectrum spectrum = ComputeSpectrum(iq.data(), 63, 48000.0, 0.0);
+    const Spectrum spectrum = ComputeSpectrum(iq.data(), 63, 48000.0, 0.0, 1.0);
     EXPECT_EQ(spectrum.fftSize, 0u);
     EXPECT_TRUE(StrongestPeaks(spectrum, 5).empty());
-    EXPECT_EQ(ComputeSpectrum(nullptr, 1000, 48000.0, 0.0).fftSize, 0u);
+    EXPECT_EQ(ComputeSpectrum(nullptr, 1000, 48000.0, 0.0, 1.0).fftSize, 0u);
 }
 
 }  // namespace
