@@ -25,6 +25,7 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL InitHW(char* name, char* model, int* type) {
         std::memcpy(model, kModel, sizeof kModel);
         if (thePanel.Window() != 0) return 1;
         thePanel.CreateModeless();
+        ShutDownBeforeTheDriverAtExit();
         if (thePanel.DeviceHandle() < 0) {
             platform::ShowModalMessage("Excalibur not ready");
             return 0;

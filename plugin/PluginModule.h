@@ -19,4 +19,8 @@ extern ReceiverPanel thePanel;
 // Safe at FreeLibrary and at process exit, on any thread.
 void ShutDownModule(bool processExiting);
 
+// Once the driver library is loaded: makes the module's shutdown run before
+// the driver's own end when the process exits.
+void ShutDownBeforeTheDriverAtExit();
+
 }  // namespace excalibur

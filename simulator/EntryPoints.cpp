@@ -21,8 +21,18 @@ using g31ddc::StreamCallbacks;
 
 namespace {
 
-simulator::CallLog callLog;
-simulator::SimulatedReceiver receiver;
+// Made at load and ended at unload, but not when the process exits: Windows
+// detaches this library before the plug-in that loaded it, whose own unload
+// still closes the receiver.
+simulator::CallLog* callLog = new simulator::CallLog;
+simulator::SimulatedReceiver* receiver = new simulator::SimulatedReceiver;
+
+void EndSimulator() {
+    delete receiver;
+    delete callLog;
+    receiver = nullptr;
+    callLog = nullptr;
+}
 
 // A member that stands for an entry point takes exactly the list's parameters.
 template <typename Member, typename EntryPoint>
@@ -42,7 +52,7 @@ constexpr std::int32_t FailureResult(std::string_view entryPoint) {
 #define SIMULATOR_DEFINE_ENTRY_POINT(name, result, params, arguments)                 \
     extern "C" SIMULATOR_EXPORT result EXCALIBUR_STDCALL name params {                \
         try {                                                                         \
-            callLog.Write(#name, SIMULATOR_ARGUMENTS arguments);                      \
+            callLog->Write(#name, SIMULATOR_ARGUMENTS arguments);                      \
             return [&](auto& device) -> result {                                      \
                 using Device = std::remove_reference_t<decltype(device)>;             \
                 if constexpr (requires { &Device::name; }) {                          \
@@ -51,10 +61,28 @@ constexpr std::int32_t FailureResult(std::string_view entryPoint) {
                 } else {                                                              \
                     return device.Acknowledge(SIMULATOR_ARGUMENTS arguments);         \
                 }                                                                     \
-            }(receiver);                                                              \
+            }(*receiver);                                                              \
         } catch (...) {                                                               \
             return FailureResult(#name);                                              \
         }                                                                             \
     }
 
 G31DDC_ENTRY_POINTS_WITH_ARGUMENTS(SIMULATOR_DEFINE_ENTRY_POINT)
+
+#if defined(_WIN32)
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    // reserved is null for FreeLibrary, non-null when the process ends.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) EndSimulator();
+    return TRUE;
+}
+#else
+namespace {
+// dlclose, and the end of the process after every exit handler of the
+// libraries loaded later (the plug-in's shutdown among them).
+struct SimulatorLifetime {
+    ~SimulatorLifetime() { EndSimulator(); }
+} simulatorLifetime;
+}  // namespace
+#endif
