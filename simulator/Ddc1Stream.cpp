@@ -1,5 +1,7 @@
 #include "simulator/Ddc1Stream.h"
 
+#include "simulator/BlockHandoff.h"
+
 namespace simulator {
 namespace {
 
@@ -37,6 +39,7 @@ void RunDdc1Stream(const Ddc1StreamSetup& setup, Scene& scene, std::int32_t* blo
             }
             if (stop.WaitUntil(due)) return;
         }
+        StampBlockHandoff();
         setup.handler(block, setup.blockPairs, kBitsPerSample, setup.userData);
     }
 }

@@ -23,6 +23,8 @@ public:
     // The names of the list that did not resolve.
     std::vector<std::string> Unresolved() const;
     const g31ddc::ReceiverApi& Api() const { return api_; }
+    // Any other export by name; null when there is none.
+    void* Symbol(const char* name) const { return platform::ResolveSymbol(library_, name); }
 
 private:
     platform::LibraryHandle library_ = nullptr;

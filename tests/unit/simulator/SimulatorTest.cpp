@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "SimulatorHarness.h"
+#include "simulator/BlockHandoff.h"
 
 namespace simulator_test {
 namespace {
@@ -71,6 +72,24 @@ void ExpectNoMoreCalls(const BlockRecorder& recorder, std::chrono::milliseconds 
     EXPECT_EQ(recorder.inHandler.load(), 0);
     WaitFor([] { return false; }, window);
     EXPECT_EQ(recorder.calls.load(), calls);
+}
+
+// What the simulator's hand-off export said inside each handler call.
+struct HandoffRecorder {
+    simulator::BlockHandoffFn read = nullptr;
+    std::atomic<int> calls{0};
+    std::atomic<int> staleReadings{0};
+    std::atomic<std::int64_t> lastReading{0};
+};
+
+HandoffRecorder* activeHandoffRecorder = nullptr;
+
+void EXCALIBUR_STDCALL RecordHandoff(const std::int32_t*, std::uint32_t, std::uint32_t, std::uintptr_t) {
+    HandoffRecorder& recorder = *activeHandoffRecorder;
+    const std::int64_t reading = recorder.read();
+    if (reading <= recorder.lastReading.load()) recorder.staleReadings.fetch_add(1);
+    recorder.lastReading.store(reading);
+    recorder.calls.fetch_add(1);
 }
 
 class SimulatorTest : public ::testing::Test {
@@ -207,6 +226,23 @@ TEST_F(SimulatorTest, NoHandlerCallAfterStopDDC1Returns) {
         ExpectNoMoreCalls(recorder_, 20ms);
     }
     ExpectNoMoreCalls(recorder_);
+}
+
+TEST_F(SimulatorTest, StampsTheHandoffOfEachBlockBeforeItsHandlerCall) {
+    HandoffRecorder recorder;
+    recorder.read = reinterpret_cast<simulator::BlockHandoffFn>(simulator_.Symbol(simulator::kBlockHandoffExport));
+    ASSERT_NE(recorder.read, nullptr);
+    activeHandoffRecorder = &recorder;
+    ASSERT_EQ(api().OpenDevice(-1), 0);
+    api().SetPower(0, 1);
+    callbacks_.ddc1Stream = &RecordHandoff;
+    ASSERT_EQ(api().SetCallbacks(0, &callbacks_, 0), 1);
+    ASSERT_EQ(api().StartDDC1(0, 4096), 1);
+    ASSERT_TRUE(WaitFor([&] { return recorder.calls.load() >= 20; }));
+    ASSERT_EQ(api().StopDDC1(0), 1);
+    EXPECT_GT(recorder.lastReading.load(), 0);
+    EXPECT_EQ(recorder.staleReadings.load(), 0) << "a handler call saw the previous block's time";
+    EXPECT_EQ(recorder.read(), recorder.lastReading.load()) << "a time stamped without a handler call";
 }
 
 TEST_F(SimulatorTest, CloseDeviceStopsARunningStream) {
