@@ -1,7 +1,5 @@
 #include "plugin/PluginModule.h"
 
-#include <cstdlib>
-
 #include "panel/SettingsFile.h"
 #include "platform/ModuleResources.h"
 #include "resources/ResourceIds.h"
@@ -28,14 +26,13 @@ void ShutDownModule(bool processExiting) {
 // honours calls until the process is gone is the driver's part.
 void ShutDownBeforeTheDriverAtExit() {}
 #else
-// Exit handlers run in reverse order of registration: one registered after
-// the driver library was loaded runs before the driver's static objects end.
-// At dlclose it runs with this library's other handlers.
+// Static objects end in reverse order of construction: one made after the
+// driver library was loaded ends before the driver's own at process exit, and
+// at dlclose with this library's other objects.
 void ShutDownBeforeTheDriverAtExit() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    std::atexit([] { ShutDownModule(false); });
+    static struct ShutDownFirst {
+        ~ShutDownFirst() { ShutDownModule(false); }
+    } shutDownFirst;
 }
 
 // The shared library's load and unload, as DllMain has them on Windows:
