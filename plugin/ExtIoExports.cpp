@@ -15,7 +15,6 @@ constexpr int kHardwareTypeFloat32 = 7;
 constexpr char kName[] = "Excalibur";
 constexpr char kModel[] = "WR-G31DDC";
 
-
 }  // namespace
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL InitHW(char* name, char* model, int* type) {
@@ -41,7 +40,7 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL OpenHW() {
 EXTIO_EXPORT int EXCALIBUR_STDCALL StartHW(std::int32_t frequency) {
     return Guarded([&] {
         thePanel.Start();
-        thePanel.Tune(static_cast<std::int32_t>(frequency));
+        thePanel.Tune(frequency);
         return 1 << samplesPerBufferLog2;
     });
 }
@@ -61,8 +60,8 @@ EXTIO_EXPORT void EXCALIBUR_STDCALL ShowGUI() {
 
 EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL SetHWLO(std::int32_t frequency) {
     return Guarded([&] {
-        thePanel.Tune(static_cast<std::int32_t>(frequency));
-        return static_cast<std::int32_t>(loFrequency);
+        thePanel.Tune(frequency);
+        return loFrequency;
     });
 }
 
