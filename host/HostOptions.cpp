@@ -142,6 +142,7 @@ const std::map<std::string, FlagHandler>& FlagOptions() {
         {"--extended", [](HostOptions& o) { o.extended = true; }},
         {"--show-panel", [](HostOptions& o) { o.showPanel = true; }},
         {"--att-toggle", [](HostOptions& o) { o.attenuatorToggle = true; }},
+        {"--soak", [](HostOptions& o) { o.soak = true; }},
     };
     return table;
 }
@@ -157,6 +158,7 @@ bool CheckCombination(Parser& parser) {
         else if (o.levelOffsetDb) needsExtended = "--offset";
         else if (o.sampleMode) needsExtended = "--mode";
         else if (o.attenuatorToggle) needsExtended = "--att-toggle";
+        else if (o.soak) needsExtended = "--soak";
         if (needsExtended)
             return parser.Fail(std::string(needsExtended) + " drives an extended export and needs --extended");
     }
@@ -164,6 +166,10 @@ bool CheckCombination(Parser& parser) {
         return parser.Fail("--hover-button only matters for a capture and needs --screenshot");
     if (o.attenuatorToggle && o.attenuator)
         return parser.Fail("--att-toggle switches the attenuator itself; leave out --att");
+    if (o.soak && o.attenuatorToggle)
+        return parser.Fail("--soak switches the attenuator itself; leave out --att-toggle");
+    // Shorter runs see too few mode changes to judge.
+    if (o.soak && o.seconds < 1.0) return parser.Fail("--soak needs --seconds 1 or more");
     return true;
 }
 
@@ -228,7 +234,7 @@ const char* HostUsage() {
            "                  [--att on|off] [--dither on|off] [--nb on|off] [--offset DB]\n"
            "                  [--extended] [--show-panel] [--att-toggle] [--wav FILE] [--plot FILE]\n"
            "                  [--rate-index N] [--att-index N] [--full-scale VALUE]\n"
-           "                  [--screenshot FILE [--hover-button ID]]\n"
+           "                  [--screenshot FILE [--hover-button ID]] [--soak]\n"
            "  --plugin PATH    the ExtIO library to load\n"
            "  --freq HZ        LO frequency for StartHW (default: the plug-in's own, else 7050000)\n"
            "  --seconds S      how long to receive (default 2)\n"
@@ -247,7 +253,18 @@ const char* HostUsage() {
            "                   show the panel and, once it has painted, capture it as a PNG\n"
            "                   image (Windows build only)\n"
            "  --hover-button ID\n"
-           "                   capture the panel's control ID with the mouse over it\n";
+           "                   capture the panel's control ID with the mouse over it\n"
+           "  --soak           while the stream runs, a second thread changes the sample mode\n"
+           "                   every 250 ms (cycling 0..4), the level offset every 10 ms (a\n"
+           "                   seeded walk in -200..200) and toggles attenuator, dither and\n"
+           "                   noise blanker every 100 ms; then StopHW. Fails (exit 6) unless\n"
+           "                   every block has the block size, GetHWSR gives the selected\n"
+           "                   mode's rate at each status 100, every stall (a wait over 3\n"
+           "                   block periods) of more than 50 ms lies at a mode change,\n"
+           "                   every call posted its message and no block follows StopHW.\n"
+           "                   Needs --extended; meant for --mode 4. The long run:\n"
+           "                     extio-host --plugin ExtIO_Excalibur.dll --extended --mode 4\n"
+           "                                --soak --seconds 60\n";
 }
 
 }  // namespace host

@@ -18,6 +18,7 @@ struct HostOptions {
     bool extended = false;
     bool showPanel = false;
     bool attenuatorToggle = false;
+    bool soak = false;                      // settings changed from a second thread while the stream runs
     std::string wavPath;
     std::string plotPath;
     double fullScale = 1.0;                 // the sample value that reads 0 dBFS

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,9 @@
 #include "host/PluginLibrary.h"
 #include "host/PngWriter.h"
 #include "host/SampleCapture.h"
+#include "host/SoakDriver.h"
+#include "host/SoakMonitor.h"
+#include "host/SoakVerdict.h"
 #include "host/SpectrumPlot.h"
 #include "host/Summary.h"
 #include "host/WavWriter.h"
@@ -29,6 +33,11 @@ constexpr double wavSeconds = 10.0;
 constexpr std::size_t peakCount = 5;
 // Long enough for a panel just shown to have painted before it is captured.
 constexpr std::chrono::milliseconds panelPaintTime(500);
+// How long after StopHW a soak watches for blocks that should no longer come.
+constexpr std::chrono::milliseconds watchAfterStop(200);
+// A soak thread still inside the plug-in this long after being asked to stop is stuck.
+constexpr std::chrono::seconds soakStopLimit(10);
+constexpr std::uint32_t soakSeed = 0x5eed1e55;
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -50,6 +59,10 @@ private:
     void PumpFor(std::chrono::milliseconds duration);
     void CaptureScreenshot();
     void Receive(double seconds);
+    void StartSoak();
+    void StopSoakThread();
+    void FinishSoak();
+    void JudgeSoakRun();
     void Stop();
     int Analyse();
 
@@ -59,6 +72,10 @@ private:
     NotificationLog log_;
     NotificationWindow window_;
     std::optional<SampleCapture> capture_;
+    std::optional<SoakMonitor> soakMonitor_;
+    std::optional<SoakDriver> soakDriver_;
+    SoakRun soakRun_;
+    std::size_t soakFirstNotification_ = 0;
     bool initialised_ = false;
     bool started_ = false;
     int outputStatus_ = exitOk;
@@ -74,6 +91,7 @@ int HostSession::Fail(int status, const std::string& message) {
 
 void HostSession::Stop() {
     const ExtIoFunctions& f = plugin_.Functions();
+    StopSoakThread();
     if (started_) {
         f.StopHW();
         started_ = false;
@@ -230,6 +248,79 @@ void HostSession::Receive(double seconds) {
     }
 }
 
+// From the record as it stands, so the soak's first toggles and its walk start from the settings in force.
+void HostSession::StartSoak() {
+    const ExtIoFunctions& f = plugin_.Functions();
+    excalibur::ExParaBlock record{};
+    f.GetExPara(&record);
+    SoakStart start;
+    start.sampleMode = record.sampleMode;
+    start.levelOffset = record.levelOffset;
+    start.attenuator = record.attenuator != 0;
+    start.dither = record.dither != 0;
+    start.noiseBlanker = record.noiseBlanker != 0;
+    soakRun_.startMode = start.sampleMode;
+    soakRun_.seed = soakSeed;
+    soakRun_.expectedCount = 2 * report_.blockPairs;
+    soakRun_.watchAfterStopSeconds = std::chrono::duration<double>(watchAfterStop).count();
+
+    // What was posted before the soak is not the soak's.
+    window_.Pump(std::chrono::milliseconds(0));
+    soakFirstNotification_ = log_.Entries().size();
+    const SoakExports exports{f.SetSamples, f.SetLevelOffset, f.SetAtt, f.SetDither, f.SetNB};
+    soakDriver_.emplace(exports, SoakSchedule(start, soakSeed), startedAt_, [this] { window_.Wake(); });
+    soakDriver_->Start();
+}
+
+// The soak thread's calls may be waiting for this thread to handle the
+// panel's messages, so this thread pumps while it waits for the soak thread.
+void HostSession::StopSoakThread() {
+    if (!soakDriver_) return;
+    soakDriver_->RequestStop();
+    const auto limit = Clock::now() + soakStopLimit;
+    while (!soakDriver_->Finished()) {
+        if (Clock::now() >= limit) {
+            // It cannot be joined, and the plug-in cannot be unloaded under it.
+            std::fprintf(stderr, "extio-host: soak failed: the soak thread is still inside the plug-in %lld s after "
+                                 "it was asked to stop\n", static_cast<long long>(soakStopLimit.count()));
+            std::fflush(stderr);
+            std::_Exit(exitSoakFailed);
+        }
+        window_.Pump(std::chrono::milliseconds(100));
+    }
+    soakDriver_->Join();
+}
+
+void HostSession::FinishSoak() {
+    StopSoakThread();
+    soakRun_.seconds = SecondsSince(startedAt_);
+    const double stopCalledAt = soakMonitor_->SecondsSinceOrigin();
+    plugin_.Functions().StopHW();
+    started_ = false;
+    soakMonitor_->MarkStopped();
+    soakMonitor_->CloseStream(stopCalledAt);
+    PumpFor(watchAfterStop);
+}
+
+// After Stop: every message the soak's calls posted has been taken.
+void HostSession::JudgeSoakRun() {
+    soakRun_.seen = soakMonitor_->Observations();
+    soakRun_.selections = soakDriver_->Selections();
+    const std::pair<std::uint32_t, SoakCall> kinds[] = {
+        {numbers_.sampleMode, SoakCall::SampleMode}, {numbers_.levelOffset, SoakCall::LevelOffset},
+        {numbers_.attenuator, SoakCall::Attenuator}, {numbers_.dither, SoakCall::Dither},
+        {numbers_.noiseBlanker, SoakCall::NoiseBlanker},
+    };
+    for (const auto& kind : kinds)
+        soakRun_.calls[static_cast<std::size_t>(kind.second)] = soakDriver_->CallsOf(kind.second);
+    const auto& entries = log_.Entries();
+    for (std::size_t i = soakFirstNotification_; i < entries.size(); ++i) {
+        for (const auto& [message, call] : kinds)
+            if (entries[i].message == message) ++soakRun_.posted[static_cast<std::size_t>(call)];
+    }
+    report_.soak = SoakReport{soakRun_, JudgeSoak(soakRun_)};
+}
+
 int HostSession::Analyse() {
     const CaptureResult& c = report_.capture;
     double analysedSeconds = spectrumSeconds;
@@ -309,7 +400,12 @@ int HostSession::Run() {
     }
 
     capture_.emplace(f.GetHWSR);
-    f.SetCallback(&SampleCapture::HostCallback);
+    if (options_.soak) {
+        soakMonitor_.emplace(f.GetHWSR);
+        f.SetCallback(&SoakMonitor::HostCallback);
+    } else {
+        f.SetCallback(&SampleCapture::HostCallback);
+    }
     if (options_.extended) ApplyExtendedSettings();
     ListOptionalChoices();
     if (!ApplyOptionalSettings(error)) return Fail(exitPluginFailed, error);
@@ -325,6 +421,7 @@ int HostSession::Run() {
     capture_->Arm();
 
     startedAt_ = Clock::now();
+    if (soakMonitor_) soakMonitor_->Arm(startedAt_, rate);
     report_.blockPairs = f.StartHW(frequency);
     started_ = true;
     if (report_.blockPairs <= 0)
@@ -332,9 +429,12 @@ int HostSession::Run() {
     capture_->SetBlockPairs(report_.blockPairs);
     report_.loFrequencyHz = f.GetHWLO ? f.GetHWLO() : frequency;
 
+    if (options_.soak) StartSoak();
     Receive(options_.seconds);
+    if (options_.soak) FinishSoak();
     report_.elapsedSeconds = SecondsSince(startedAt_);
     Stop();
+    if (options_.soak) JudgeSoakRun();
     report_.capture = capture_->Result();
     report_.attenuatorToggle = options_.attenuatorToggle;
     for (const Notification& notification : log_.Entries())
@@ -346,6 +446,11 @@ int HostSession::Run() {
     if (report_.capture.blocks == 0) {
         std::fprintf(stderr, "extio-host: no samples arrived\n");
         return exitNoSamples;
+    }
+    if (report_.soak && !report_.soak->verdict.Passed()) {
+        for (const std::string& failure : report_.soak->verdict.failures)
+            std::fprintf(stderr, "extio-host: soak failed: %s\n", failure.c_str());
+        return exitSoakFailed;
     }
     return status;
 }

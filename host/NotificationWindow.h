@@ -27,6 +27,8 @@ public:
     // Handles only what was posted to this window: safe after the plug-in,
     // whose windows may still be queued for, has been unloaded.
     void CollectOwnMessages();
+    // From any thread: ends a Pump that is waiting.
+    void Wake();
 
     struct Impl;
 

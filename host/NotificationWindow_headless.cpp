@@ -36,4 +36,9 @@ void NotificationWindow::Pump(std::chrono::milliseconds timeout) {
 
 void NotificationWindow::CollectOwnMessages() { Pump(std::chrono::milliseconds(0)); }
 
+// Message 0 is nobody's: Pump takes it and logs nothing.
+void NotificationWindow::Wake() {
+    if (impl_->window != 0) platform::PostToWindow(impl_->window, 0, 0, 0);
+}
+
 }  // namespace host

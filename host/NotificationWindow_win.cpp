@@ -67,6 +67,10 @@ void NotificationWindow::Pump(std::chrono::milliseconds timeout) {
     }
 }
 
+void NotificationWindow::Wake() {
+    if (impl_->window != nullptr) PostMessageA(impl_->window, WM_NULL, 0, 0);
+}
+
 void NotificationWindow::CollectOwnMessages() {
     MSG message;
     while (PeekMessageA(&message, impl_->window, 0, 0, PM_REMOVE)) DispatchMessageA(&message);

@@ -39,6 +39,45 @@ std::string Join(const std::vector<std::string>& items, const char* separator) {
 
 const char* OnOff(std::uint8_t value) { return value ? "on" : "off"; }
 
+std::string CallCounts(const std::array<int, soakCallKinds>& counts, const char* (*name)(SoakCall)) {
+    std::vector<std::string> items;
+    for (int kind = 0; kind < soakCallKinds; ++kind)
+        items.push_back(std::to_string(counts[kind]) + " " + name(static_cast<SoakCall>(kind)));
+    return Join(items, ", ");
+}
+
+void AddSoak(Lines& out, const SoakReport& soak) {
+    const SoakRun& run = soak.run;
+    const SoakVerdict& v = soak.verdict;
+    out.Add("soak", "%.1f s from sample mode %d, seed 0x%08x, from a thread of its own: SetSamples every %.0f ms "
+            "(cycling 0..4), SetLevelOffset every %.0f ms (a walk in %d..%d), SetAtt, SetDither and SetNB "
+            "toggled every %.0f ms",
+            run.seconds, run.startMode, static_cast<unsigned>(run.seed), SoakSchedule::modePeriod * 1000.0,
+            SoakSchedule::levelPeriod * 1000.0, SoakSchedule::lowestOffset, SoakSchedule::highestOffset,
+            SoakSchedule::switchPeriod * 1000.0);
+    out.Add("soak calls", "%s", CallCounts(run.calls, SoakCallName).c_str());
+    out.Add("soak notices", "%s messages posted back", CallCounts(run.posted, SoakNoticeName).c_str());
+    out.Add("soak blocks", "%llu data calls, %llu with a count other than %d",
+            static_cast<unsigned long long>(run.seen.blocks), static_cast<unsigned long long>(v.wrongCountBlocks),
+            run.expectedCount);
+    out.Add("soak rates", "%zu mode changes, %d status 100 calls, GetHWSR gave the selected mode's rate at %d",
+            run.selections.size(), v.notices, v.noticesMatching);
+    out.Add("soak stalls", "%llu waits over %.0f block periods: %llu at a mode change, %llu elsewhere of at most "
+            "%.0f ms (scheduling), %llu unexplained (longest wait %.3f s)",
+            static_cast<unsigned long long>(v.stalls), GapDetector::stallFactor,
+            static_cast<unsigned long long>(v.explainedStalls), static_cast<unsigned long long>(v.shortStalls),
+            schedulingAllowanceSeconds * 1000.0, static_cast<unsigned long long>(v.unexplainedStalls),
+            run.seen.longestWait);
+    out.Add("soak stop", "%llu data calls in the %.0f ms after StopHW returned",
+            static_cast<unsigned long long>(run.seen.blocksAfterStop), run.watchAfterStopSeconds * 1000.0);
+    if (v.Passed()) {
+        out.Add("soak result", "passed");
+    } else {
+        out.Add("soak result", "FAILED, %zu checks", v.failures.size());
+        for (const std::string& failure : v.failures) out.Raw(failure);
+    }
+}
+
 }  // namespace
 
 std::string HardwareTypeName(int type) {
@@ -154,10 +193,13 @@ std::string FormatSummary(const RunReport& r) {
                 OnOff(b.attenuator), OnOff(b.dither), OnOff(b.noiseBlanker), static_cast<unsigned>(b.sampleMode),
                 static_cast<int>(b.levelOffset));
     }
-    if (r.extendedUsed) {
+    if (r.extendedUsed && r.soak) {
+        out.Add("notifications", "%zu (a soak posts too many to list)", r.notifications.size());
+    } else if (r.extendedUsed) {
         out.Add("notifications", "%zu", r.notifications.size());
         for (const std::string& line : r.notifications) out.Raw(line);
     }
+    if (r.soak) AddSoak(out, *r.soak);
     for (const std::string& output : r.outputs) {
         const auto colon = output.find(": ");
         out.Add(output.substr(0, colon).c_str(), "%s", colon == std::string::npos ? "" : output.substr(colon + 2).c_str());

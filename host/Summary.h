@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/SampleCapture.h"
+#include "host/SoakVerdict.h"
 #include "host/Spectrum.h"
 #include "plugin/ExParaBlock.h"
 
@@ -31,6 +32,7 @@ struct RunReport {
     bool attenuatorToggle = false;
     std::optional<excalibur::ExParaBlock> finalRecord;   // GetExPara at the end, with --extended
     std::vector<std::string> notifications;
+    std::optional<SoakReport> soak;                // with --soak
     std::vector<std::string> outputs;              // files written, as "label: text"
 };
 

@@ -61,6 +61,18 @@ TEST(HostOptions, ScreenshotShowsThePanelAndTakesAHoverTarget) {
     EXPECT_FALSE(Parse({"--plugin", "p"}).options->showPanel);
 }
 
+TEST(HostOptions, SoakIsAFlagOfExtendedRuns) {
+    const ParseResult result = Parse({"--plugin", "p", "--extended", "--mode", "4", "--soak", "--seconds", "60"});
+    ASSERT_TRUE(result.options) << result.error;
+    EXPECT_TRUE(result.options->soak);
+    EXPECT_DOUBLE_EQ(result.options->seconds, 60.0);
+    EXPECT_FALSE(Parse({"--plugin", "p", "--extended"}).options->soak);
+    EXPECT_TRUE(Parse({"--plugin", "p", "--extended", "--soak", "--att", "on", "--offset", "-20"}).options)
+        << "the soak starts from the settings given";
+    EXPECT_NE(std::string(HostUsage()).find("--soak --seconds 60"), std::string::npos)
+        << "the help shows the long run";
+}
+
 TEST(HostOptions, HelpNeedsNoPlugin) {
     EXPECT_TRUE(Parse({"--help"}).helpRequested);
     EXPECT_TRUE(Parse({"--freq", "1", "-h"}).helpRequested);
@@ -95,6 +107,10 @@ TEST(HostOptions, RejectsBadArgumentsWithAMessageNamingTheProblem) {
         {{"--plugin", "p", "--offset", "3"}, "--offset drives an extended export"},
         {{"--plugin", "p", "--att-toggle"}, "--att-toggle drives an extended export"},
         {{"--plugin", "p", "--extended", "--att-toggle", "--att", "on"}, "leave out --att"},
+        {{"--plugin", "p", "--soak"}, "--soak drives an extended export and needs --extended"},
+        {{"--plugin", "p", "--extended", "--soak", "--att-toggle"}, "leave out --att-toggle"},
+        {{"--plugin", "p", "--extended", "--soak", "--seconds", "0.5"}, "--soak needs --seconds 1 or more"},
+        {{"--plugin", "p", "--extended", "--soak=1"}, "--soak takes no value"},
         {{"--plugin", "p", "--plugin", "q"}, "--plugin is given more than once"},
         {{"--plugin", "p", "--extended=yes"}, "--extended takes no value"},
         {{"--plugin", "p", "--wav"}, "--wav needs a value"},
