@@ -299,13 +299,16 @@ TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {
     EXPECT_EQ(f->GetHWSR(), 500000);
     EXPECT_EQ(TakePosts(), (Posts{{numbers.sampleMode, 3}}));
 
+    f->ShowGUI();
+    Pump(std::chrono::milliseconds(100));
+    EXPECT_FALSE(paneldriver::ButtonLooksChecked(panel, IDC_ATTENUATOR_BUTTON));
     EXPECT_EQ(f->SetAttenuator(0), 0);
     EXPECT_EQ(f->GetActualAttIdx(), 0);
-    EXPECT_EQ(paneldriver::ButtonCheck(panel, IDC_ATTENUATOR_BUTTON), 1);
+    EXPECT_TRUE(paneldriver::ButtonLooksChecked(panel, IDC_ATTENUATOR_BUTTON));
     EXPECT_NE(f->SetAttenuator(2), 0);
     EXPECT_EQ(f->SetAttenuator(1), 0);
-    EXPECT_EQ(paneldriver::ButtonCheck(panel, IDC_ATTENUATOR_BUTTON), 0);
-    EXPECT_EQ(TakePosts(), (Posts{{numbers.attenuator, 1}, {numbers.attenuator, 0}}));
+    EXPECT_FALSE(paneldriver::ButtonLooksChecked(panel, IDC_ATTENUATOR_BUTTON));
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.panel, 1}, {numbers.attenuator, 1}, {numbers.attenuator, 0}}));
     const auto log = DriverLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), "SetAttenuator 0 21"), 1);
 }

@@ -19,8 +19,11 @@ std::string ControlText(WindowId dialog, int controlId);
 platform::Rect Rect(WindowId window);
 WindowId Foreground();
 
-// The check state a button was last given (BM_SETCHECK).
-int ButtonCheck(WindowId dialog, int controlId);
+// Whether a three-dimensional button shows its checked look. Windows keeps
+// no check state of an owner-drawn button, so there the visible panel's
+// pixels tell: a checked face is darker at the top than at the bottom, a
+// resting one lighter. Natively the button's window records BM_SETCHECK.
+bool ButtonLooksChecked(WindowId dialog, int controlId);
 void ClickControl(WindowId dialog, int controlId);  // the click notification as a button sends it
 int SpinBy(WindowId dialog, int controlId, int delta);  // UDN_DELTAPOS; the handler's result
 void CloseBox(WindowId dialog);                     // WM_CLOSE

@@ -9,9 +9,9 @@ bool Exists(WindowId window) { return headless::WindowExists(window); }
 std::string ControlText(WindowId dialog, int controlId) { return headless::ControlText(dialog, controlId); }
 platform::Rect Rect(WindowId window) { return headless::WindowRectOf(window); }
 WindowId Foreground() { return headless::ForegroundWindow(); }
-int ButtonCheck(WindowId dialog, int controlId) {
+bool ButtonLooksChecked(WindowId dialog, int controlId) {
     const auto* button = headless::FindButtonWindow(dialog, controlId);
-    return button ? button->checkState : -1;
+    return button != nullptr && button->checkState != 0;
 }
 void ClickControl(WindowId dialog, int controlId) { headless::SendCommand(dialog, controlId, 0); }
 int SpinBy(WindowId dialog, int controlId, int delta) { return headless::SendSpinDelta(dialog, controlId, delta); }

@@ -31,8 +31,17 @@ WindowId Foreground() {
     return static_cast<WindowId>(reinterpret_cast<UINT_PTR>(GetForegroundWindow()));
 }
 
-int ButtonCheck(WindowId dialog, int controlId) {
-    return static_cast<int>(SendDlgItemMessageA(AsHwnd(dialog), controlId, BM_GETCHECK, 0, 0));
+bool ButtonLooksChecked(WindowId dialog, int controlId) {
+    const HWND button = GetDlgItem(AsHwnd(dialog), controlId);
+    RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(button, &client);
+    const HDC dc = GetDC(button);
+    const COLORREF top = GetPixel(dc, client.right / 2, 3);
+    const COLORREF bottom = GetPixel(dc, client.right / 2, client.bottom - 4);
+    ReleaseDC(button, dc);
+    const auto brightness = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
+    return brightness(top) < brightness(bottom);
 }
 
 void ClickControl(WindowId dialog, int controlId) {
