@@ -43,7 +43,6 @@ public:
     void OnVisibilityChanged(int shown, int status) override;
     void OnPanelDestroy() override;
 
-    std::uint32_t ShowFlag() const { return m_nShowFlag; }
     const MyButton& SampleButton() const { return m_SampleButton; }
 
 private:

@@ -23,13 +23,11 @@ protected:
     ~DialogEvents() = default;
 };
 
-inline constexpr int kCommandOk = 1;
 inline constexpr int kCommandCancel = 2;
 inline constexpr int kButtonClicked = 0;
 
 inline constexpr int kShowHide = 0;
 inline constexpr int kShowShow = 5;
-inline constexpr int kShowNormal = 1;
 
 inline constexpr unsigned kPositionNoSize = 0x0001;
 inline constexpr unsigned kPositionNoActivate = 0x0010;
@@ -44,7 +42,6 @@ void DestroyPanelWindow(WindowId window);
 // wait for the loader lock, or be gone): the window is cut off from the
 // panel's code without a message and hidden asynchronously.
 void AbandonPanelWindow(WindowId window);
-bool PanelWindowExists(WindowId window);
 bool OwnedByCallingThread(WindowId window);
 
 void ShowWindowBy(WindowId window, int command);

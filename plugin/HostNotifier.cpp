@@ -2,6 +2,8 @@
 
 namespace excalibur {
 
+namespace {
+
 std::uint32_t MessageNumberOf(const ExParaBlock& block, HostEvent event) {
     switch (event) {
         case HostEvent::Panel: return block.msgPanel;
@@ -13,6 +15,8 @@ std::uint32_t MessageNumberOf(const ExParaBlock& block, HostEvent event) {
     }
     return 0;
 }
+
+}  // namespace
 
 void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow) {
     const platform::WindowId window = exPara.hostWindow;

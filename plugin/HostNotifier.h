@@ -10,8 +10,6 @@ namespace excalibur {
 // Which message-number field of the record an event uses.
 enum class HostEvent { Panel, Attenuator, Dither, NoiseBlanker, SampleMode, LevelOffset };
 
-std::uint32_t MessageNumberOf(const ExParaBlock& block, HostEvent event);
-
 // Posts the event to the host window when both the window and the event's
 // message number are set; lParam carries the panel's window. The post's
 // result is ignored.

@@ -81,10 +81,6 @@ void AbandonPanelWindow(WindowId window) {
     if (system.foreground == window) system.foreground = 0;
 }
 
-bool PanelWindowExists(WindowId window) {
-    return headless::WindowExists(window);
-}
-
 bool OwnedByCallingThread(WindowId window) {
     bool owned = false;
     WithWindow(window, [&](WindowState& state) { owned = state.owner == std::this_thread::get_id(); });

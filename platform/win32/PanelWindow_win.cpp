@@ -92,10 +92,6 @@ void AbandonPanelWindow(WindowId window) {
     ShowWindowAsync(dialog, SW_HIDE);
 }
 
-bool PanelWindowExists(WindowId window) {
-    return window != 0 && IsWindow(AsHwnd(window));
-}
-
 bool OwnedByCallingThread(WindowId window) {
     return GetWindowThreadProcessId(AsHwnd(window), nullptr) == GetCurrentThreadId();
 }
