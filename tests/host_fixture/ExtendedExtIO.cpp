@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "platform/CallingConvention.h"
 #include "plugin/ExParaBlock.h"
@@ -56,35 +55,13 @@ void ApplyAttenuator(bool on) {
 
 }  // namespace
 
-FIXTURE_EXPORT int EXCALIBUR_STDCALL InitHW(char* name, char* model, int* type) {
-    std::memcpy(name, "Extended", sizeof "Extended");
-    std::memcpy(model, "Tone", sizeof "Tone");
-    *type = 7;
-    return 1;
+fixture::ToneStream& fixture::Stream() {
+    return stream;
 }
 
-FIXTURE_EXPORT int EXCALIBUR_STDCALL OpenHW() { return 1; }
-
-FIXTURE_EXPORT int EXCALIBUR_STDCALL StartHW(int frequency) {
-    stream.loFrequency.store(frequency);
-    stream.Start();
-    return fixture::pairsPerBlock;
+const char* fixture::PluginName() {
+    return "Extended";
 }
-
-FIXTURE_EXPORT void EXCALIBUR_STDCALL StopHW() { stream.Stop(); }
-
-FIXTURE_EXPORT void EXCALIBUR_STDCALL CloseHW() {}
-
-FIXTURE_EXPORT int EXCALIBUR_STDCALL SetHWLO(int frequency) {
-    stream.loFrequency.store(frequency);
-    return 0;
-}
-
-FIXTURE_EXPORT int EXCALIBUR_STDCALL GetHWLO() { return stream.loFrequency.load(); }
-
-FIXTURE_EXPORT int EXCALIBUR_STDCALL GetHWSR() { return stream.sampleRate.load(); }
-
-FIXTURE_EXPORT void EXCALIBUR_STDCALL SetCallback(fixture::HostCallback callback) { stream.callback.store(callback); }
 
 FIXTURE_EXPORT void EXCALIBUR_STDCALL InitExtIOPara(excalibur::ExParaBlock* block) { record = *block; }
 

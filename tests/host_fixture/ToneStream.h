@@ -81,4 +81,8 @@ private:
     std::thread thread_;
 };
 
+// Each test plug-in's one stream and the name InitHW reports.
+ToneStream& Stream();
+const char* PluginName();
+
 }  // namespace fixture
