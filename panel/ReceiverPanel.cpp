@@ -95,7 +95,7 @@ void ReceiverPanel::ChangeLevelOffset(int decibels) {
     if (exPara.hostWindow != 0) {
         NotifyHost(HostEvent::LevelOffset, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(offset)), Window());
     }
-    SetGainForOffset(offset);
+    ApplyLevelOffset(offset);
 }
 
 void ReceiverPanel::ToggleAttenuator() {

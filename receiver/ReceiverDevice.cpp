@@ -161,13 +161,9 @@ void ReceiverDevice::ApplyNoiseBlanker(std::uint32_t on) {
     receiverApi.SetADCNoiseBlanker(deviceHandle, static_cast<std::int32_t>(on));
 }
 
-void ReceiverDevice::ApplyLevelOffset(std::int16_t decibels) {
-    SetGainForOffset(decibels);
-}
-
 // With a host window the host scales the samples itself and learns the
 // offset only as a number.
-void ReceiverDevice::SetGainForOffset(std::int16_t decibels) {
+void ReceiverDevice::ApplyLevelOffset(std::int16_t decibels) {
     const float newGain =
         exPara.hostWindow != 0 ? 1.0f : static_cast<float>(std::pow(10.0, static_cast<double>(decibels) * 0.05));
     gain.store(newGain, std::memory_order_relaxed);

@@ -58,8 +58,6 @@ public:
     const float* SampleBuffer() const { return sampleBuffer.get(); }
 
 protected:
-    void SetGainForOffset(std::int16_t decibels);
-
     struct AlignedFree {
         void operator()(float* buffer) const;
     };
