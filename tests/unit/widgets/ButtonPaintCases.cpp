@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <utility>
@@ -75,6 +76,25 @@ protected:
         return pixels;
     }
 
+    // Whether every channel of `got` lies within the range the given colours span:
+    // a smoothed text edge is a blend of the text colour and what lies under it.
+    static bool IsBlendOf(PackedColor got, std::initializer_list<PackedColor> colours)
+    {
+        for (int shift : {0, 8, 16}) {
+            unsigned low = 255;
+            unsigned high = 0;
+            for (PackedColor c : colours) {
+                low = std::min(low, c >> shift & 0xFFu);
+                high = std::max(high, c >> shift & 0xFFu);
+            }
+            const unsigned g = got >> shift & 0xFFu;
+            if (g < low || g > high) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     // Text pixels are the label colour, or with a smoothed font a blend of it
     // and what lies under the label; at least one is fully the label colour.
     static void ExpectLabelColour(const Canvas& labelled, const Canvas& unlabelled, PackedColor expected)
@@ -86,17 +106,26 @@ protected:
             const PackedColor got = labelled.At(p.first, p.second);
             const PackedColor under = unlabelled.At(p.first, p.second);
             exact += got == expected;
-            for (int shift : {0, 8, 16}) {
-                const unsigned g = got >> shift & 0xFFu;
-                const unsigned a = under >> shift & 0xFFu;
-                const unsigned b = expected >> shift & 0xFFu;
-                ASSERT_TRUE(g >= std::min(a, b) && g <= std::max(a, b))
-                    << p.first << "," << p.second << std::hex << ": " << got << " is not between " << under
-                    << " and " << expected;
-            }
+            ASSERT_TRUE(IsBlendOf(got, {under, expected}))
+                << p.first << "," << p.second << std::hex << ": " << got << " is not between " << under << " and "
+                << expected;
         }
         EXPECT_GT(exact, 0) << std::hex << expected;
     }
+
+    struct Extent {
+        int left = 1 << 20;
+        int top = 1 << 20;
+        int right = -1;
+        int bottom = -1;
+        void Add(const Pixel& p)
+        {
+            left = std::min(left, p.first);
+            top = std::min(top, p.second);
+            right = std::max(right, p.first);
+            bottom = std::max(bottom, p.second);
+        }
+    };
 
     // The solid arrow of a drop-down button whose rectangle is (0, 0, width, height).
     static std::set<Pixel> ArrowPixels(int width, int height)
@@ -360,12 +389,18 @@ TEST_P(ButtonImage, IsPlacedByTheRules)
             const bool inFace = x > 0 && x < width - 1 && y > 0 && y < height - 1 && !frameInside.count({x, y});
             const bool onImage = ix >= 0 && iy >= 0 && ix < c.imageWidth && iy < c.imageHeight;
             PackedColor expected = reference.At(x, y);
-            if (inFace && onImage && !text.count({x, y})) {
-                const std::uint32_t pixel = pixels[static_cast<std::size_t>(iy * c.imageWidth + ix)];
-                if (pixel != kMagenta) {
-                    expected = pixel;
-                    ++imagePixelsSeen;
-                }
+            const std::uint32_t pixel =
+                inFace && onImage ? pixels[static_cast<std::size_t>(iy * c.imageWidth + ix)] : kMagenta;
+            if (pixel != kMagenta && text.count({x, y})) {
+                // A smoothed label edge blends with the image instead of the face.
+                ASSERT_TRUE(IsBlendOf(drawn.At(x, y), {pixel, theme.ButtonTextColor}))
+                    << c.name << " label over the image at " << x << "," << y << std::hex << ": "
+                    << drawn.At(x, y);
+                continue;
+            }
+            if (pixel != kMagenta) {
+                expected = pixel;
+                ++imagePixelsSeen;
             }
             ASSERT_EQ(drawn.At(x, y), expected) << c.name << " at " << x << "," << y;
         }
@@ -459,27 +494,29 @@ TEST_F(ButtonPaint, DisabledButtonEmbossesItsLabelAndGreysItsArrow)
     look.menuId = 0;
     const Canvas plain = PaintButton(look);
 
-    std::set<Pixel> dark;
-    std::set<Pixel> light;
+    // The label in the dark shadow colour over its copy in the highlight colour
+    // one pixel down and right. Smoothed edges blend the two with the face, so
+    // the check is by colour family (darker or lighter than the face) and extent:
+    // the dark label holds the top left corner, the light copy the bottom right.
+    Extent all;
+    Extent dark;
+    Extent light;
     for (const Pixel& p : Differences(labelled, empty)) {
         const PackedColor color = labelled.At(p.first, p.second);
-        if (color == theme.DarkShadowColor) {
-            dark.insert(p);
-        } else if (color == theme.HighlightColor) {
-            light.insert(p);
-        } else {
-            ADD_FAILURE() << "label pixel " << p.first << "," << p.second << " has colour " << std::hex << color;
-        }
+        const PackedColor face = empty.At(p.first, p.second);
+        ASSERT_TRUE(IsBlendOf(color, {face, theme.DarkShadowColor, theme.HighlightColor}))
+            << "label pixel " << p.first << "," << p.second << " has colour " << std::hex << color;
+        all.Add(p);
+        (GreenOf(color) < GreenOf(face) ? dark : light).Add(p);
     }
-    ASSERT_FALSE(dark.empty());
-    ASSERT_FALSE(light.empty());
-    for (const Pixel& p : dark) {
-        const Pixel below{p.first + 1, p.second + 1};
-        EXPECT_TRUE(dark.count(below) || light.count(below)) << p.first << "," << p.second;
-    }
-    for (const Pixel& p : light) {
-        EXPECT_TRUE(dark.count({p.first - 1, p.second - 1})) << p.first << "," << p.second;
-    }
+    ASSERT_GE(dark.right, 0);
+    ASSERT_GE(light.right, 0);
+    EXPECT_EQ(dark.left, all.left);
+    EXPECT_EQ(dark.top, all.top);
+    EXPECT_EQ(light.right, all.right);
+    EXPECT_EQ(light.bottom, all.bottom);
+    EXPECT_GT(light.left, all.left);
+    EXPECT_GT(light.top, all.top);
 
     const int cy = 12;
     std::set<Pixel> arrow = ArrowPixels(80, 24);
