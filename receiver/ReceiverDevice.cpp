@@ -6,6 +6,7 @@
 
 #include "plugin/ExParaBlock.h"
 #include "receiver/Ddc1Conversion.h"
+#include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
 
 namespace excalibur {
@@ -20,7 +21,6 @@ std::atomic<HostCallback> hostCallback{nullptr};
 namespace {
 
 constexpr std::size_t kSampleBufferAlignment = 64;
-constexpr std::uint32_t kAttenuatorDecibels = 21;
 
 float* AllocateSampleBuffer() {
     return static_cast<float*>(
@@ -46,11 +46,7 @@ ReceiverDevice::~ReceiverDevice() {
 int ReceiverDevice::Bind() {
     libraryModule = platform::LoadLibraryByName(kDriverLibraryName);
     if (libraryModule == nullptr) return 0;
-#define G31DDC_RESOLVE(name, result, params)                                                        \
-    receiverApi.name = reinterpret_cast<g31ddc::name##Fn>(platform::ResolveSymbol(libraryModule, #name)); \
-    if (receiverApi.name == nullptr) return 0;
-    G31DDC_ENTRY_POINTS(G31DDC_RESOLVE)
-#undef G31DDC_RESOLVE
+    if (driver::ResolveEntryPoints(receiverApi, libraryModule, &platform::ResolveSymbol) != nullptr) return 0;
     deviceHandle = receiverApi.OpenDevice(-1);
     return deviceHandle >= 0 ? 1 : 0;
 }
@@ -89,19 +85,17 @@ int ReceiverDevice::Open() {
 int ReceiverDevice::Close() {
     if (deviceHandle >= 0) {
         Stop();
-        receiverApi.SetPower(deviceHandle, 0);
-        receiverApi.SetLED(deviceHandle, 0);
+        driver::PowerDown(receiverApi, deviceHandle);
     }
     return Unbind();
 }
 
 int ReceiverDevice::Start() {
     if (deviceHandle < 0) return 0;
-    PowerUp();
-    receiverApi.SetDDC1(deviceHandle, ddc1TypeIndex);
-    receiverApi.SetMWFilter(deviceHandle, 0);
-    receiverApi.SetCallbacks(deviceHandle, &callbacks, reinterpret_cast<std::uintptr_t>(this));
-    if (receiverApi.StartDDC1(deviceHandle, 1u << samplesPerBufferLog2) == 0) return 0;
+    if (!driver::StartDdc1(receiverApi, deviceHandle, ddc1TypeIndex, callbacks, reinterpret_cast<std::uintptr_t>(this),
+                           1u << samplesPerBufferLog2)) {
+        return 0;
+    }
     streaming = 1;
     return 1;
 }
@@ -109,16 +103,12 @@ int ReceiverDevice::Start() {
 void ReceiverDevice::Stop() {
     streaming = 0;
     if (deviceHandle < 0) return;
-    receiverApi.StopDDC1(deviceHandle);
-    receiverApi.SetCallbacks(deviceHandle, nullptr, 0);
+    driver::StopDdc1(receiverApi, deviceHandle);
 }
 
 void ReceiverDevice::PowerUp() {
     if (deviceHandle < 0) return;
-    std::uint32_t power = 0;
-    receiverApi.GetPower(deviceHandle, &power);
-    if (power == 0) receiverApi.SetPower(deviceHandle, 1);
-    receiverApi.SetLED(deviceHandle, 1);
+    driver::PowerUp(receiverApi, deviceHandle);
 }
 
 int ReceiverDevice::SelectSampleMode(int mode) {
@@ -139,14 +129,14 @@ int ReceiverDevice::SelectSampleMode(int mode) {
 }
 
 void ReceiverDevice::Tune(std::int32_t frequency) {
-    loFrequency = std::clamp(frequency, kMinFrequency, kMaxFrequency);
+    loFrequency = std::clamp(frequency, driver::kMinFrequency, driver::kMaxFrequency);
     if (deviceHandle >= 0) receiverApi.SetFrequency(deviceHandle, 0, static_cast<std::uint32_t>(loFrequency));
 }
 
 void ReceiverDevice::ApplyAttenuator(std::uint32_t on) {
     if (deviceHandle < 0) return;
     exPara.attenuator = static_cast<std::uint8_t>(on);
-    receiverApi.SetAttenuator(deviceHandle, on != 0 ? kAttenuatorDecibels : 0);
+    receiverApi.SetAttenuator(deviceHandle, on != 0 ? driver::kAttenuatorDecibels : 0);
 }
 
 void ReceiverDevice::ApplyDithering(std::uint32_t on) {

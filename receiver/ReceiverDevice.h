@@ -7,6 +7,7 @@
 #include "platform/DynamicLibrary.h"
 #include "receiver/HostCallback.h"
 #include "receiver/ReceiverApi.h"
+#include "receiver/ReceiverDriver.h"
 
 namespace excalibur {
 
@@ -20,8 +21,6 @@ extern std::uint32_t ddc1TypeIndex;
 extern g31ddc::ReceiverApi receiverApi;
 
 inline constexpr const char* kDriverLibraryName = "G31DDCAPI.dll";
-inline constexpr std::int32_t kMinFrequency = 10;
-inline constexpr std::int32_t kMaxFrequency = 50000000;
 inline constexpr std::size_t kSampleBufferFloats = 8192;
 
 // One WR-G31DDC receiver driven through the driver library. Every operation

@@ -1,0 +1,105 @@
+#!/usr/bin/python3
+"""The module through Debian's Python bindings, against the simulator.
+Needs SOAPY_SDR_PLUGIN_PATH (the module's folder) and EXCALIBUR_SIMULATOR."""
+
+import os
+import sys
+import tempfile
+import time
+import unittest
+
+import numpy as np
+import SoapySDR
+from SoapySDR import SOAPY_SDR_CF32, SOAPY_SDR_OVERFLOW, SOAPY_SDR_RX, SOAPY_SDR_TIMEOUT
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "soapy", "scripts"))
+import capture  # noqa: E402
+
+SIMULATOR = os.environ["EXCALIBUR_SIMULATOR"]
+REFERENCE_CARRIER = 7040000.0  # the scene's -30 dBFS carrier
+
+
+class ExcaliburThroughPython(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        handle, cls.log = tempfile.mkstemp(prefix="soapy-sim-log")
+        os.close(handle)
+        os.environ["G31DDC_SIM_LOG"] = cls.log
+        cls.device = SoapySDR.Device({"driver": "excalibur", "library": SIMULATOR})
+
+    @classmethod
+    def tearDownClass(cls):
+        del cls.device
+        os.environ.pop("G31DDC_SIM_LOG")
+        os.unlink(cls.log)
+
+    def setUp(self):
+        self.device.setFrequency(SOAPY_SDR_RX, 0, 7050000)
+        self.device.setSampleRate(SOAPY_SDR_RX, 0, 200000)
+        self.device.setGain(SOAPY_SDR_RX, 0, "ATT", 0)
+        self.stream = self.device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, [0])
+        self.device.activateStream(self.stream)
+
+    def tearDown(self):
+        self.device.deactivateStream(self.stream)
+        self.device.closeStream(self.stream)
+
+    def peak(self, rate=200000):
+        got = capture.read(self.device, self.stream, capture.FFT_SIZE)
+        self.assertEqual(got.overflows + got.timeouts + got.errors, 0)
+        return capture.strongest_peaks(got.joined(), rate, self.device.getFrequency(SOAPY_SDR_RX, 0), 1)[0]
+
+    def test_enumeration_finds_the_receiver_only_where_the_library_serves(self):
+        found = SoapySDR.Device.enumerate({"driver": "excalibur", "library": SIMULATOR})
+        self.assertEqual(len(found), 1)
+        self.assertIn("WR-G31DDC", found[0]["label"])
+        self.assertEqual(len(SoapySDR.Device.enumerate({"driver": "excalibur", "library": "/nonexistent.so"})), 0)
+        with self.assertRaisesRegex(RuntimeError, "cannot load the driver library /nonexistent.so"):
+            SoapySDR.Device({"driver": "excalibur", "library": "/nonexistent.so"})
+
+    def test_the_strongest_peak_is_the_scenes_carrier_and_the_attenuator_takes_21_db(self):
+        freq, level = self.peak()
+        self.assertAlmostEqual(freq, REFERENCE_CARRIER, delta=2 * 200000 / capture.FFT_SIZE)
+        self.assertAlmostEqual(level, -30.0, delta=1.0)
+        self.device.setGain(SOAPY_SDR_RX, 0, "ATT", -21)
+        capture.read(self.device, self.stream, 2 * 4096)  # blocks from before the switch
+        _, attenuated = self.peak()
+        self.assertAlmostEqual(level - attenuated, 21.0, delta=0.5)
+
+    def test_the_settings_reach_the_receiver(self):
+        self.device.writeSetting("dither", "true")
+        self.device.writeSetting("noise_blanker", "true")
+        self.device.writeSetting("dither", "false")
+        self.assertEqual(self.device.readSetting("noise_blanker"), "true")
+        with open(self.log) as log:
+            calls = [line.strip() for line in log if line.startswith(("SetDithering", "SetADCNoise"))]
+        self.assertEqual(calls[-3:], ["SetDithering 0 1", "SetADCNoiseBlanker 0 1", "SetDithering 0 0"])
+        self.device.writeSetting("noise_blanker", "false")
+
+    def test_a_rate_change_while_streaming_goes_on_at_the_new_rate(self):
+        self.device.setSampleRate(SOAPY_SDR_RX, 0, 1000000)
+        capture.read(self.device, self.stream, 100000)
+        self.device.setSampleRate(SOAPY_SDR_RX, 0, 100000)
+        capture.read(self.device, self.stream, 4096)  # the first block after the restart
+        got = capture.read(self.device, self.stream, 100000)
+        self.assertEqual(got.overflows + got.timeouts + got.errors, 0)
+        self.assertAlmostEqual(got.count / got.seconds, 100000, delta=10000)
+        freq, _ = capture.strongest_peaks(got.joined(), 100000, 7050000, 1)[0]
+        self.assertAlmostEqual(freq, REFERENCE_CARRIER, delta=2 * 100000 / capture.FFT_SIZE)
+
+    def test_a_reader_that_sleeps_gets_one_overflow_and_then_data_again(self):
+        self.device.setSampleRate(SOAPY_SDR_RX, 0, 1000000)
+        capture.read(self.device, self.stream, 10000)
+        time.sleep(1.0)  # the slow reader itself: the ring holds about half a second at 1 MHz
+        buffer = np.empty(4096, np.complex64)
+        results = []
+        while len(results) < 400 and (not results or results[-1] <= 0 or SOAPY_SDR_OVERFLOW not in results):
+            results.append(self.device.readStream(self.stream, [buffer], len(buffer), timeoutUs=500000).ret)
+        self.assertEqual(results.count(SOAPY_SDR_OVERFLOW), 1, results)
+        self.assertNotIn(SOAPY_SDR_TIMEOUT, results)
+        self.assertGreater(results[-1], 0)
+        self.assertGreater(results.index(SOAPY_SDR_OVERFLOW), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
