@@ -19,9 +19,10 @@ constexpr char kModel[] = "WR-G31DDC";
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL InitHW(char* name, char* model, int* type) {
     return Guarded([&] {
-        *type = kHardwareTypeFloat32;
-        std::memcpy(name, kName, sizeof kName);
-        std::memcpy(model, kModel, sizeof kModel);
+        // A host's null pointer is skipped, not written through.
+        if (type != nullptr) *type = kHardwareTypeFloat32;
+        if (name != nullptr) std::memcpy(name, kName, sizeof kName);
+        if (model != nullptr) std::memcpy(model, kModel, sizeof kModel);
         if (thePanel.Window() != 0) return 1;
         thePanel.CreateModeless();
         ShutDownBeforeTheDriverAtExit();
@@ -87,7 +88,7 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL GetStatus() {
 EXTIO_EXPORT void EXCALIBUR_STDCALL IFLimitsChanged(std::int32_t, std::int32_t) {}
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetCallback(HostCallback callback) {
-    hostCallback.store(callback, std::memory_order_relaxed);
+    hostCallback.Replace(callback);
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL RawDataReady(std::int32_t, void*, void*, int) {}
@@ -96,15 +97,17 @@ EXTIO_EXPORT void EXCALIBUR_STDCALL TuneChanged(std::int32_t) {}
 EXTIO_ALIAS(ModeChanged, TuneChanged);
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL InitExtIOPara(const ExParaBlock* block) {
+    if (block == nullptr) return;
     std::memcpy(&exPara, block, sizeof exPara);
 }
 
 EXTIO_EXPORT platform::WindowId EXCALIBUR_STDCALL GetExPara(ExParaBlock* block) {
-    std::memcpy(block, &exPara, sizeof exPara);
+    if (block != nullptr) std::memcpy(block, &exPara, sizeof exPara);
     return thePanel.Window();
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetExPara(const ExParaBlock* block) {
+    if (block == nullptr) return;
     Guarded([&] {
         const ExParaBlock old = exPara;
         std::memcpy(&exPara, block, sizeof exPara);

@@ -45,7 +45,8 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoGetActualSrateIdx() {
 EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoSetSrate(int index) {
     if (index < 0 || index >= kSampleModeCount) return kUnknownIndex;
     return Guarded([&] {
-        if (index != static_cast<int>(exPara.sampleMode)) thePanel.ChangeSampleMode(index);
+        // Compared with the rate in force: a record stored by SetExPara may name another.
+        if (index != ExtIoGetActualSrateIdx()) thePanel.ChangeSampleMode(index);
         return 0;
     }, kUnknownIndex);
 }

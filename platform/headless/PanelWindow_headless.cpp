@@ -64,8 +64,9 @@ WindowId CreatePanelDialog(int, DialogEvents& events) {
 }
 
 void DestroyPanelWindow(WindowId window) {
+    // DestroyWindow hides a visible window without a shown-or-hidden event.
     if (DialogEvents* events = EventsOf(window)) {
-        if (SetVisible(window, false)) events->OnVisibilityChanged(0, 0);
+        SetVisible(window, false);
         events->OnPanelDestroy();
     }
     auto& system = System();

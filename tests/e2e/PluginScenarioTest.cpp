@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "tests/e2e/PluginScenarioFixture.h"
@@ -48,6 +49,58 @@ TEST_F(PluginScenario, InitHWNamesTheReceiverAndCreatesOneWindow) {
     EXPECT_EQ(f->GetExPara(&block), panel);
     EXPECT_EQ(f->StartHW(7050000), 4096);
     f->StopHW();
+}
+
+TEST_F(PluginScenario, EveryPointerArgumentMayBeNull) {
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    excalibur::ExParaBlock before{};
+    const int panel = f->GetExPara(&before);
+    TakePosts();
+
+    char name[64] = {};
+    char model[64] = {};
+    int type = 0;
+    struct Case {
+        const char* call;
+        std::function<int()> run;
+        int result;
+        // What the call still fills in around the null.
+        std::function<bool()> wrote = [] { return true; };
+    };
+    const Case cases[] = {
+        {"InitHW(null, model, type)", [&] { return f->InitHW(nullptr, model, &type); }, 1,
+         [&] { return std::string(model) == "WR-G31DDC" && type == 7; }},
+        {"InitHW(name, null, type)", [&] { return f->InitHW(name, nullptr, &type); }, 1,
+         [&] { return std::string(name) == "Excalibur" && type == 7; }},
+        {"InitHW(name, model, null)", [&] { return f->InitHW(name, model, nullptr); }, 1,
+         [&] { return std::string(name) == "Excalibur" && std::string(model) == "WR-G31DDC"; }},
+        {"InitHW(null, null, null)", [&] { return f->InitHW(nullptr, nullptr, nullptr); }, 1},
+        {"GetExPara(null)", [&] { return f->GetExPara(nullptr); }, panel},
+        {"SetExPara(null)", [&] { return f->SetExPara(nullptr), 0; }, 0},
+        {"InitExtIOPara(null)", [&] { return f->InitExtIOPara(nullptr), 0; }, 0},
+        {"GetFilters(null, null, null)", [&] { return f->GetFilters(nullptr, nullptr, nullptr), 0; }, 0},
+        {"ExtIoGetSrates(0, null)", [&] { return f->ExtIoGetSrates(0, nullptr); }, 1},
+        {"GetAttenuators(0, null)", [&] { return f->GetAttenuators(0, nullptr); }, 1},
+        {"VersionInfo(null, 1, 0)", [&] { return f->VersionInfo(nullptr, 1, 0), 0; }, 0},
+        {"RawDataReady(rate, null, null, 8)", [&] { return f->RawDataReady(200000, nullptr, nullptr, 8), 0; }, 0},
+        {"SetCallback(null)", [&] { return f->SetCallback(nullptr), 0; }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.call);
+        std::memset(name, 0, sizeof name);
+        std::memset(model, 0, sizeof model);
+        type = 0;
+        EXPECT_EQ(c.run(), c.result);
+        EXPECT_TRUE(c.wrote());
+    }
+    excalibur::ExParaBlock after{};
+    EXPECT_EQ(f->GetExPara(&after), panel);
+    EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);
+    EXPECT_TRUE(TakePosts().empty());
+    EXPECT_EQ(CallInitHW(*f).result, 1);
 }
 
 TEST_F(PluginScenario, WithoutAReceiverInitHWSaysSoOnceAndThenReportsReady) {
@@ -142,6 +195,11 @@ TEST_F(PluginScenario, SetExParaAppliesChangedFieldsInItsOrder) {
     block.levelOffset = -20;
     f->SetExPara(&block);
     EXPECT_EQ(TakePosts(), (Posts{{numbers.levelOffset, -20}, {numbers.attenuator, 1}}));
+
+    block.noiseBlanker = 1;
+    f->SetExPara(&block);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.noiseBlanker, 1}}));
+    EXPECT_TRUE(DriverLogHas("SetADCNoiseBlanker 0 1"));
 
     block.levelOffset = 300;
     f->SetExPara(&block);
@@ -298,6 +356,15 @@ TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {
     EXPECT_NE(f->ExtIoSetSrate(-1), 0);
     EXPECT_EQ(f->GetHWSR(), 500000);
     EXPECT_EQ(TakePosts(), (Posts{{numbers.sampleMode, 3}}));
+
+    // A record naming mode 4 changes no rate; the host's request for it does.
+    block.sampleMode = 4;
+    f->SetExPara(&block);
+    EXPECT_EQ(f->ExtIoGetActualSrateIdx(), 3);
+    EXPECT_EQ(f->ExtIoSetSrate(3), 0);
+    EXPECT_EQ(f->ExtIoSetSrate(4), 0);
+    EXPECT_EQ(f->GetHWSR(), 1000000);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.sampleMode, 4}}));
 
     f->ShowGUI();
     Pump(std::chrono::milliseconds(100));
