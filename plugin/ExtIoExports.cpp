@@ -23,10 +23,10 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL InitHW(char* name, char* model, int* type) {
         if (type != nullptr) *type = kHardwareTypeFloat32;
         if (name != nullptr) std::memcpy(name, kName, sizeof kName);
         if (model != nullptr) std::memcpy(model, kModel, sizeof kModel);
-        if (thePanel.Window() != 0) return 1;
-        thePanel.CreateModeless();
+        const int created = thePanel.CreateOnce();
+        if (created < 0) return 1;
         ShutDownBeforeTheDriverAtExit();
-        if (thePanel.DeviceHandle() < 0) {
+        if (created == 0) {
             platform::ShowModalMessage("Excalibur not ready");
             return 0;
         }
@@ -39,15 +39,11 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL OpenHW() {
 }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL StartHW(std::int32_t frequency) {
-    return Guarded([&] {
-        thePanel.Start();
-        thePanel.Tune(frequency);
-        return 1 << samplesPerBufferLog2;
-    });
+    return Guarded([&] { return thePanel.StartStream(frequency); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL StopHW() {
-    Guarded([] { thePanel.Stop(); });
+    Guarded([] { thePanel.StopStream(); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL HideGUI() {
@@ -60,12 +56,11 @@ EXTIO_EXPORT void EXCALIBUR_STDCALL ShowGUI() {
 }
 
 EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL SetHWLO(std::int32_t frequency) {
-    return Guarded([&] {
-        thePanel.Tune(frequency);
-        return loFrequency;
-    });
+    return Guarded([&] { return thePanel.TuneTo(frequency); });
 }
 
+// The reading exports take no lock: a host may call them from inside its
+// callback on the stream thread while another thread stops the stream.
 EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL GetHWLO() {
     return loFrequency;
 }
@@ -98,30 +93,21 @@ EXTIO_ALIAS(ModeChanged, TuneChanged);
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL InitExtIOPara(const ExParaBlock* block) {
     if (block == nullptr) return;
-    std::memcpy(&exPara, block, sizeof exPara);
+    Guarded([&] { thePanel.StoreRecord(*block); });
 }
 
 EXTIO_EXPORT platform::WindowId EXCALIBUR_STDCALL GetExPara(ExParaBlock* block) {
-    if (block != nullptr) std::memcpy(block, &exPara, sizeof exPara);
-    return thePanel.Window();
+    if (block == nullptr) return thePanel.Window();
+    return Guarded([&] { return thePanel.CopyRecordTo(*block); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetExPara(const ExParaBlock* block) {
     if (block == nullptr) return;
-    Guarded([&] {
-        const ExParaBlock old = exPara;
-        std::memcpy(&exPara, block, sizeof exPara);
-        if (exPara.levelOffset != old.levelOffset) thePanel.ChangeLevelOffset(exPara.levelOffset);
-        if (exPara.attenuator != old.attenuator) thePanel.ChangeAttenuator(exPara.attenuator);
-        if (exPara.dither != old.dither) thePanel.ChangeDithering(exPara.dither);
-        if (exPara.noiseBlanker != old.noiseBlanker) thePanel.ChangeNoiseBlanker(exPara.noiseBlanker);
-    });
+    Guarded([&] { thePanel.ApplyRecord(*block); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetSamples(int mode) {
-    Guarded([&] {
-        if (mode != static_cast<int>(exPara.sampleMode)) thePanel.ChangeSampleMode(mode);
-    });
+    Guarded([&] { thePanel.ChangeSampleMode(mode, ReceiverPanel::SkipWhen::ModeStored); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetAtt(int on) {

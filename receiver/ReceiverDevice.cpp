@@ -10,8 +10,8 @@
 
 namespace excalibur {
 
-std::int32_t loFrequency = 7050000;
-std::uint32_t sampleRate = 200000;
+std::atomic<std::int32_t> loFrequency{7050000};
+std::atomic<std::uint32_t> sampleRate{200000};
 std::uint32_t samplesPerBufferLog2 = 13;
 std::uint32_t ddc1TypeIndex = 9;
 g31ddc::ReceiverApi receiverApi;
@@ -136,8 +136,9 @@ int ReceiverDevice::SelectSampleMode(int mode) {
 }
 
 void ReceiverDevice::Tune(std::int32_t frequency) {
-    loFrequency = std::clamp(frequency, kMinFrequency, kMaxFrequency);
-    if (deviceHandle >= 0) receiverApi.SetFrequency(deviceHandle, 0, static_cast<std::uint32_t>(loFrequency));
+    const std::int32_t clamped = std::clamp(frequency, kMinFrequency, kMaxFrequency);
+    loFrequency = clamped;
+    if (deviceHandle >= 0) receiverApi.SetFrequency(deviceHandle, 0, static_cast<std::uint32_t>(clamped));
 }
 
 void ReceiverDevice::ApplyAttenuator(std::uint32_t on) {

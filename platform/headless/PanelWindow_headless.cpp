@@ -88,6 +88,17 @@ bool OwnedByCallingThread(WindowId window) {
     return owned;
 }
 
+void PostPanelRequest(WindowId window, int request) {
+    auto& system = System();
+    {
+        std::lock_guard lock(system.mutex);
+        const auto found = system.windows.find(window);
+        if (found == system.windows.end()) return;
+        found->second.panelRequests.push_back(request);
+    }
+    system.posted.notify_all();
+}
+
 void ShowWindowBy(WindowId window, int command) {
     const bool show = command != kShowHide;
     if (!SetVisible(window, show)) return;
