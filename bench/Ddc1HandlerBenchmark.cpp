@@ -22,14 +22,14 @@ void Ddc1StreamHandler(benchmark::State& state) {
         state.SkipWithError("the simulated receiver did not open");
         return;
     }
-    excalibur::hostCallback = &ConsumeBlock;
+    excalibur::hostCallback.Replace(&ConsumeBlock);
     std::vector<std::int32_t> block(2 * kPairs, 123456);
     const auto user = reinterpret_cast<std::uintptr_t>(&device);
     for (auto _ : state) {
         excalibur::ReceiverDevice::Ddc1StreamHandler(block.data(), kPairs, 0, user);
         benchmark::ClobberMemory();
     }
-    excalibur::hostCallback = nullptr;
+    excalibur::hostCallback.Replace(nullptr);
     state.SetBytesProcessed(state.iterations() * 2 * kPairs * sizeof(float));
 }
 BENCHMARK(Ddc1StreamHandler);

@@ -42,7 +42,7 @@ int main() {
         std::fprintf(stderr, "the simulated receiver did not open\n");
         return 1;
     }
-    excalibur::hostCallback = &ConsumeBlock;
+    excalibur::hostCallback.Replace(&ConsumeBlock);
     std::vector<std::int32_t> block(2 * kPairs, 123456);
     std::vector<float> copy(2 * kPairs);
     const auto user = reinterpret_cast<std::uintptr_t>(&device);
@@ -53,7 +53,7 @@ int main() {
         std::memcpy(copy.data(), block.data(), block.size() * sizeof(std::int32_t));
         lastData = copy.data();
     });
-    excalibur::hostCallback = nullptr;
+    excalibur::hostCallback.Replace(nullptr);
     std::printf("Ddc1StreamHandler, 4096 pairs: %8.0f ns\n", handler);
     std::printf("memcpy of 32 KiB:              %8.0f ns\n", memcpyTime);
     std::printf("ratio: %.2f\n", handler / memcpyTime);

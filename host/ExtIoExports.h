@@ -27,7 +27,9 @@ using HostCallbackFunction = int (*)(int count, int status, float iqOffset, void
     X(GetHWLO, int, ())                                                 \
     X(GetStatus, int, ())                                               \
     X(ShowGUI, void, ())                                                \
-    X(HideGUI, void, ())
+    X(HideGUI, void, ())                                                \
+    X(GetFilters, void, (int* low, int* high, int* width))              \
+    X(RawDataReady, void, (int rate, void* left, void* right, int count))
 
 #define EXTIO_EXTENDED_EXPORTS(X)                                       \
     X(InitExtIOPara, void, (excalibur::ExParaBlock* block))             \

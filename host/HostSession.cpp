@@ -103,6 +103,7 @@ void HostSession::Stop() {
             f.GetExPara(&record);
             report_.finalRecord = record;
         }
+        if (f.GetActualAttIdx) report_.finalAttenuatorIndex = f.GetActualAttIdx();
         f.CloseHW();
         initialised_ = false;
     }
@@ -399,7 +400,7 @@ int HostSession::Run() {
         else std::fprintf(stderr, "extio-host: the plug-in has no ShowGUI; no panel to show\n");
     }
 
-    capture_.emplace(f.GetHWSR);
+    capture_.emplace(f.GetHWSR, f.GetActualAttIdx);
     if (options_.soak) {
         soakMonitor_.emplace(f.GetHWSR);
         f.SetCallback(&SoakMonitor::HostCallback);

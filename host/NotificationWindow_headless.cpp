@@ -24,17 +24,25 @@ bool NotificationWindow::Valid() const { return impl_->window != 0; }
 
 platform::WindowId NotificationWindow::Id() const { return impl_->window; }
 
-void NotificationWindow::Pump(std::chrono::milliseconds timeout) {
-    headless::WaitForPostedMessage(impl_->window, timeout);
-    for (const headless::PostedMessage& posted : headless::TakePostedMessages(impl_->window)) {
-        if (!impl_->numbers.IsOurs(posted.message)) continue;
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - impl_->created).count();
-        impl_->log.Add({posted.message, posted.wParam, posted.lParam, seconds});
+namespace {
+
+void Collect(NotificationWindow::Impl& impl) {
+    for (const headless::PostedMessage& posted : headless::TakePostedMessages(impl.window)) {
+        if (!impl.numbers.IsOurs(posted.message)) continue;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - impl.created).count();
+        impl.log.Add({posted.message, posted.wParam, posted.lParam, seconds});
     }
 }
 
-void NotificationWindow::CollectOwnMessages() { Pump(std::chrono::milliseconds(0)); }
+}  // namespace
+
+void NotificationWindow::Pump(std::chrono::milliseconds timeout) {
+    if (headless::DispatchPanelRequests() == 0) headless::WaitForPostedMessage(impl_->window, timeout);
+    headless::DispatchPanelRequests();
+    Collect(*impl_);
+}
+
+void NotificationWindow::CollectOwnMessages() { Collect(*impl_); }
 
 // Message 0 is nobody's: Pump takes it and logs nothing.
 void NotificationWindow::Wake() {

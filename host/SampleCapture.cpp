@@ -46,7 +46,8 @@ double LevelAccumulator::Dbfs(double fullScale) const {
     return pairs == 0 ? silenceDbfs : PowerToDbfs(sumOfSquares / static_cast<double>(pairs), fullScale);
 }
 
-SampleCapture::SampleCapture(RateQuery rateQuery) : rateQuery_(rateQuery) {
+SampleCapture::SampleCapture(RateQuery rateQuery, AttenuatorQuery attenuatorQuery)
+    : rateQuery_(rateQuery), attenuatorQuery_(attenuatorQuery) {
     activeCapture.store(this);
 }
 
@@ -107,6 +108,11 @@ void SampleCapture::OnStatus(int status) {
         statusCounts_[static_cast<std::size_t>(status)].fetch_add(1, std::memory_order_relaxed);
     else
         otherStatusCount_.fetch_add(1, std::memory_order_relaxed);
+    if (status == attenuatorChanged && attenuatorQuery_ != nullptr) {
+        attenuatorIndexRead_.store(attenuatorQuery_());
+        attenuatorReads_.fetch_add(1);
+        return;
+    }
     if (status != sampleRateChanged || rateQuery_ == nullptr) return;
     // The plug-in has its new rate in place when it tells us.
     nominalRate_.store(static_cast<double>(rateQuery_()), std::memory_order_relaxed);
@@ -181,6 +187,8 @@ CaptureResult SampleCapture::Result() const {
         if (calls != 0) result.statusCalls.emplace_back(static_cast<int>(status), calls);
     }
     if (const std::uint32_t other = otherStatusCount_.load()) result.statusCalls.emplace_back(-1, other);
+    result.attenuatorReads = attenuatorReads_.load();
+    result.attenuatorIndexRead = attenuatorIndexRead_.load();
     return result;
 }
 

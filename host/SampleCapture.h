@@ -36,6 +36,8 @@ struct CaptureResult {
     std::size_t storedPairs = 0;
     double storedRate = 0.0;
     std::vector<std::pair<int, std::uint32_t>> statusCalls;   // status other than data, and how often
+    std::uint32_t attenuatorReads = 0;   // GetActualAttIdx calls made on status 125
+    int attenuatorIndexRead = -1;        // what the last of them returned
 };
 
 // Receives the plug-in's callbacks. Data calls come on the plug-in's stream
@@ -44,10 +46,13 @@ struct CaptureResult {
 class SampleCapture {
 public:
     using RateQuery = int(EXCALIBUR_STDCALL*)();
+    using AttenuatorQuery = int(EXCALIBUR_STDCALL*)();
     static constexpr int phaseCount = 3;
     static constexpr int sampleRateChanged = 100;
+    static constexpr int attenuatorChanged = 125;
 
-    explicit SampleCapture(RateQuery rateQuery);
+    // attenuatorQuery (GetActualAttIdx) may be null: status 125 is then only counted.
+    explicit SampleCapture(RateQuery rateQuery, AttenuatorQuery attenuatorQuery = nullptr);
     ~SampleCapture();
     SampleCapture(const SampleCapture&) = delete;
     SampleCapture& operator=(const SampleCapture&) = delete;
@@ -80,6 +85,9 @@ private:
     double SecondsSinceArm() const;
 
     RateQuery rateQuery_;
+    AttenuatorQuery attenuatorQuery_;
+    std::atomic<std::uint32_t> attenuatorReads_{0};
+    std::atomic<int> attenuatorIndexRead_{-1};
     std::atomic<bool> accepting_{false};
     std::atomic<double> nominalRate_{0.0};
     std::atomic<bool> restartPending_{false};

@@ -78,6 +78,17 @@ void AddSoak(Lines& out, const SoakReport& soak) {
     }
 }
 
+// What GetActualAttIdx gave on the last status 125 against what the panel
+// shows at the end: its record with the extended calls, else GetActualAttIdx.
+void AddAttenuatorReads(Lines& out, const RunReport& r) {
+    const CaptureResult& c = r.capture;
+    const int panelIndex = r.finalRecord ? (r.finalRecord->attenuator != 0 ? 0 : 1) : r.finalAttenuatorIndex;
+    const char* source = r.finalRecord ? "the panel's record" : "GetActualAttIdx at the end";
+    out.Add("attenuator read", "GetActualAttIdx read on %u status 125 calls, last %d; %s says %d: %s",
+            static_cast<unsigned>(c.attenuatorReads), c.attenuatorIndexRead, source, panelIndex,
+            c.attenuatorIndexRead == panelIndex ? "matches" : "DIFFERS");
+}
+
 }  // namespace
 
 std::string HardwareTypeName(int type) {
@@ -151,6 +162,7 @@ std::string FormatSummary(const RunReport& r) {
         }
         out.Add("status calls", "%s", Join(calls, ", ").c_str());
     }
+    if (c.attenuatorReads > 0) AddAttenuatorReads(out, r);
 
     out.Add("full scale", "%.10g (the sample value that reads 0 dBFS)", r.fullScale);
     const double level = c.level.Dbfs(r.fullScale);

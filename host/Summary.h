@@ -22,6 +22,7 @@ struct RunReport {
     int actualRateIndex = -1;
     std::vector<float> attenuatorSteps;            // from GetAttenuators
     int actualAttenuatorIndex = -1;
+    int finalAttenuatorIndex = -1;                 // GetActualAttIdx at the end
     int loFrequencyHz = 0;
     int blockPairs = 0;
     double elapsedSeconds = 0.0;

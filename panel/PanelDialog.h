@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "platform/PanelWindow.h"
 
 namespace excalibur {
@@ -30,7 +32,8 @@ protected:
 
 private:
     int m_nTemplateId;
-    platform::WindowId m_hWnd = 0;
+    // Read by the exports on any thread while the panel's thread creates or destroys it.
+    std::atomic<platform::WindowId> m_hWnd{0};
 };
 
 }  // namespace excalibur

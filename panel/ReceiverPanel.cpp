@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "panel/SettingsPersistence.h"
 #include "plugin/ExParaBlock.h"
@@ -17,6 +18,10 @@ constexpr int kLevelOffsetMax = 200;
 constexpr std::uint32_t kHelpTextColor = 196;  // red 196, green 0, blue 0
 constexpr int kBoldFont = 1;
 constexpr int kImageLeftOfLabel = 0;
+// What another thread asks of the panel's thread.
+constexpr int kRefreshRequest = 1;
+constexpr int kShowRequest = 2;
+constexpr int kHideRequest = 3;
 
 const char* SampleButtonLabel(int mode) {
     static constexpr const char* kLabels[] = {"50 kHz Sample", "100 kHz Sample", "200 kHz Sample",
@@ -44,6 +49,7 @@ void ReceiverPanel::BindControls(platform::WindowId dialog) {
 }
 
 int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
+    Lock lock(*this);
     AttachWindow(dialog);
     BindControls(dialog);
     m_hIcon = platform::SetSmallIconFromResource(
@@ -64,34 +70,104 @@ int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
     return 1;
 }
 
+int ReceiverPanel::CreateOnce() {
+    Lock lock(*this);
+    if (Window() != 0) return -1;
+    CreateModeless();
+    return DeviceHandle() >= 0 ? 1 : 0;
+}
+
+int ReceiverPanel::StartStream(std::int32_t frequency) {
+    Lock lock(*this);
+    Start();
+    Tune(frequency);
+    return 1 << samplesPerBufferLog2;
+}
+
+void ReceiverPanel::StopStream() {
+    Lock lock(*this);
+    Stop();
+}
+
+std::int32_t ReceiverPanel::TuneTo(std::int32_t frequency) {
+    Lock lock(*this);
+    Tune(frequency);
+    return loFrequency;
+}
+
+platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) {
+    Lock lock(*this);
+    std::memcpy(&block, &exPara, sizeof block);
+    return Window();
+}
+
+void ReceiverPanel::StoreRecord(const ExParaBlock& block) {
+    Lock lock(*this);
+    std::memcpy(&exPara, &block, sizeof exPara);
+}
+
+void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
+    Lock lock(*this);
+    const ExParaBlock old = exPara;
+    std::memcpy(&exPara, &block, sizeof exPara);
+    if (exPara.levelOffset != old.levelOffset) ChangeLevelOffset(exPara.levelOffset);
+    if (exPara.attenuator != old.attenuator) ChangeAttenuator(exPara.attenuator);
+    if (exPara.dither != old.dither) ChangeDithering(exPara.dither);
+    if (exPara.noiseBlanker != old.noiseBlanker) ChangeNoiseBlanker(exPara.noiseBlanker);
+}
+
+bool ReceiverPanel::AttenuatorOn() {
+    Lock lock(*this);
+    return exPara.attenuator != 0;
+}
+
+bool ReceiverPanel::ControlsAreOurs() {
+    const platform::WindowId window = Window();
+    if (window == 0 || platform::OwnedByCallingThread(window)) return true;
+    platform::PostPanelRequest(window, kRefreshRequest);
+    return false;
+}
+
 void ReceiverPanel::ChangeAttenuator(std::uint32_t on) {
+    Lock lock(*this);
     ApplyAttenuator(on);
     NotifyHost(HostEvent::Attenuator, exPara.attenuator, Window());
-    m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
+    if (ControlsAreOurs()) m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
+    // Hosts that list the attenuator steps read GetActualAttIdx again.
+    hostCallback.CallStatus(kStatusAttenuatorChanged);
 }
 
 void ReceiverPanel::ChangeDithering(std::uint32_t on) {
+    Lock lock(*this);
     ApplyDithering(on);
     NotifyHost(HostEvent::Dither, exPara.dither, Window());
-    m_DitheringButton.SetCheckState(exPara.dither, true);
+    if (ControlsAreOurs()) m_DitheringButton.SetCheckState(exPara.dither, true);
 }
 
 void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) {
+    Lock lock(*this);
     ApplyNoiseBlanker(on);
     NotifyHost(HostEvent::NoiseBlanker, exPara.noiseBlanker, Window());
-    m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
+    if (ControlsAreOurs()) m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
 }
 
-void ReceiverPanel::ChangeSampleMode(int mode) {
+void ReceiverPanel::ChangeSampleMode(int mode, SkipWhen skip) {
+    Lock lock(*this);
+    if (skip == SkipWhen::ModeStored && mode == static_cast<int>(exPara.sampleMode)) return;
+    if (skip == SkipWhen::ModeInForce && mode >= 0 && mode < kSampleModeCount &&
+        SampleModeTable[mode].sampleRate == sampleRate) {
+        return;
+    }
     SelectSampleMode(mode);
     RefreshControls();
     NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());
 }
 
 void ReceiverPanel::ChangeLevelOffset(int decibels) {
+    Lock lock(*this);
     const auto offset = static_cast<std::int16_t>(std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax));
     exPara.levelOffset = offset;
-    ShowLevel(offset);
+    if (ControlsAreOurs()) ShowLevel(offset);
     if (exPara.hostWindow != 0) {
         NotifyHost(HostEvent::LevelOffset, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(offset)), Window());
     }
@@ -99,21 +175,26 @@ void ReceiverPanel::ChangeLevelOffset(int decibels) {
 }
 
 void ReceiverPanel::ToggleAttenuator() {
+    Lock lock(*this);
     exPara.attenuator = exPara.attenuator == 0 ? 1 : 0;
     ChangeAttenuator(exPara.attenuator);
 }
 
 void ReceiverPanel::ToggleDithering() {
+    Lock lock(*this);
     exPara.dither = exPara.dither == 0 ? 1 : 0;
     ChangeDithering(exPara.dither);
 }
 
 void ReceiverPanel::ToggleNoiseBlanker() {
+    Lock lock(*this);
     exPara.noiseBlanker = exPara.noiseBlanker == 0 ? 1 : 0;
     ChangeNoiseBlanker(exPara.noiseBlanker);
 }
 
 void ReceiverPanel::RefreshControls() {
+    Lock lock(*this);
+    if (!ControlsAreOurs()) return;
     m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
     m_DitheringButton.SetCheckState(exPara.dither, true);
     m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
@@ -133,18 +214,29 @@ void ReceiverPanel::OnSampleChosen() {
 }
 
 int ReceiverPanel::OnLevelSpin(int delta) {
+    Lock lock(*this);
     ChangeLevelOffset(static_cast<std::int16_t>(exPara.levelOffset + delta));
     return 0;
 }
 
 void ReceiverPanel::ShowPanel(int show) {
-    m_nShowFlag = show != 0 ? platform::kPositionShowWindow : platform::kPositionHideWindow;
-    if (Window() == 0) return;
+    platform::WindowId window = 0;
+    {
+        Lock lock(*this);
+        m_nShowFlag = show != 0 ? platform::kPositionShowWindow : platform::kPositionHideWindow;
+        window = Window();
+    }
+    if (window == 0) return;
+    // Showing sends the window its shown-or-hidden event: only its own thread does it.
+    if (!platform::OwnedByCallingThread(window)) {
+        platform::PostPanelRequest(window, show != 0 ? kShowRequest : kHideRequest);
+        return;
+    }
     if (show != 0) {
-        if (!platform::IsVisible(Window())) platform::ShowWindowBy(Window(), platform::kShowShow);
-        platform::BringToForeground(Window());
+        if (!platform::IsVisible(window)) platform::ShowWindowBy(window, platform::kShowShow);
+        platform::BringToForeground(window);
     } else {
-        platform::ShowWindowBy(Window(), platform::kShowHide);
+        platform::ShowWindowBy(window, platform::kShowHide);
     }
 }
 
@@ -175,12 +267,23 @@ int ReceiverPanel::OnSpinDelta(int controlId, int delta) {
 
 void ReceiverPanel::OnCloseRequest() {
     platform::ShowWindowBy(Window(), platform::kShowHide);
+    Lock lock(*this);
     NotifyHost(HostEvent::Panel, 0, Window());
 }
 
 void ReceiverPanel::OnVisibilityChanged(int shown, int) {
+    Lock lock(*this);
     exPara.panelVisible = static_cast<std::uint8_t>(shown);
     NotifyHost(HostEvent::Panel, static_cast<std::uintptr_t>(shown), Window());
+}
+
+void ReceiverPanel::OnPanelRequest(int request) {
+    switch (request) {
+        case kRefreshRequest: RefreshControls(); break;
+        case kShowRequest: ShowPanel(platform::kShowShow); break;
+        case kHideRequest: ShowPanel(platform::kShowHide); break;
+        default: break;
+    }
 }
 
 void ReceiverPanel::ShutDown(bool withoutMessages) {
@@ -195,6 +298,7 @@ void ReceiverPanel::ShutDown(bool withoutMessages) {
 }
 
 void ReceiverPanel::OnPanelDestroy() {
+    Lock lock(*this);
     Close();
     SaveParameterSettings(exPara);
     const platform::Rect rect = platform::ScreenRect(Window());

@@ -18,6 +18,9 @@ public:
     // Called after the default processing of the shown-or-hidden event.
     virtual void OnVisibilityChanged(int shown, int status) = 0;
     virtual void OnPanelDestroy() = 0;
+    // A request that another thread posted with PostPanelRequest, run on the
+    // window's own thread.
+    virtual void OnPanelRequest(int request) = 0;
 
 protected:
     ~DialogEvents() = default;
@@ -43,6 +46,9 @@ void DestroyPanelWindow(WindowId window);
 // panel's code without a message and hidden asynchronously.
 void AbandonPanelWindow(WindowId window);
 bool OwnedByCallingThread(WindowId window);
+// Queues a request for the window's own thread, which runs it through
+// OnPanelRequest; never waits for that thread.
+void PostPanelRequest(WindowId window, int request);
 
 void ShowWindowBy(WindowId window, int command);
 bool IsVisible(WindowId window);

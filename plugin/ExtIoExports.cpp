@@ -19,13 +19,14 @@ constexpr char kModel[] = "WR-G31DDC";
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL InitHW(char* name, char* model, int* type) {
     return Guarded([&] {
-        *type = kHardwareTypeFloat32;
-        std::memcpy(name, kName, sizeof kName);
-        std::memcpy(model, kModel, sizeof kModel);
-        if (thePanel.Window() != 0) return 1;
-        thePanel.CreateModeless();
+        // A host's null pointer is skipped, not written through.
+        if (type != nullptr) *type = kHardwareTypeFloat32;
+        if (name != nullptr) std::memcpy(name, kName, sizeof kName);
+        if (model != nullptr) std::memcpy(model, kModel, sizeof kModel);
+        const int created = thePanel.CreateOnce();
+        if (created < 0) return 1;
         ShutDownBeforeTheDriverAtExit();
-        if (thePanel.DeviceHandle() < 0) {
+        if (created == 0) {
             platform::ShowModalMessage("Excalibur not ready");
             return 0;
         }
@@ -38,15 +39,11 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL OpenHW() {
 }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL StartHW(std::int32_t frequency) {
-    return Guarded([&] {
-        thePanel.Start();
-        thePanel.Tune(frequency);
-        return 1 << samplesPerBufferLog2;
-    });
+    return Guarded([&] { return thePanel.StartStream(frequency); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL StopHW() {
-    Guarded([] { thePanel.Stop(); });
+    Guarded([] { thePanel.StopStream(); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL HideGUI() {
@@ -59,12 +56,11 @@ EXTIO_EXPORT void EXCALIBUR_STDCALL ShowGUI() {
 }
 
 EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL SetHWLO(std::int32_t frequency) {
-    return Guarded([&] {
-        thePanel.Tune(frequency);
-        return loFrequency;
-    });
+    return Guarded([&] { return thePanel.TuneTo(frequency); });
 }
 
+// The reading exports take no lock: a host may call them from inside its
+// callback on the stream thread while another thread stops the stream.
 EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL GetHWLO() {
     return loFrequency;
 }
@@ -87,7 +83,7 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL GetStatus() {
 EXTIO_EXPORT void EXCALIBUR_STDCALL IFLimitsChanged(std::int32_t, std::int32_t) {}
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetCallback(HostCallback callback) {
-    hostCallback.store(callback, std::memory_order_relaxed);
+    hostCallback.Replace(callback);
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL RawDataReady(std::int32_t, void*, void*, int) {}
@@ -96,29 +92,22 @@ EXTIO_EXPORT void EXCALIBUR_STDCALL TuneChanged(std::int32_t) {}
 EXTIO_ALIAS(ModeChanged, TuneChanged);
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL InitExtIOPara(const ExParaBlock* block) {
-    std::memcpy(&exPara, block, sizeof exPara);
+    if (block == nullptr) return;
+    Guarded([&] { thePanel.StoreRecord(*block); });
 }
 
 EXTIO_EXPORT platform::WindowId EXCALIBUR_STDCALL GetExPara(ExParaBlock* block) {
-    std::memcpy(block, &exPara, sizeof exPara);
-    return thePanel.Window();
+    if (block == nullptr) return thePanel.Window();
+    return Guarded([&] { return thePanel.CopyRecordTo(*block); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetExPara(const ExParaBlock* block) {
-    Guarded([&] {
-        const ExParaBlock old = exPara;
-        std::memcpy(&exPara, block, sizeof exPara);
-        if (exPara.levelOffset != old.levelOffset) thePanel.ChangeLevelOffset(exPara.levelOffset);
-        if (exPara.attenuator != old.attenuator) thePanel.ChangeAttenuator(exPara.attenuator);
-        if (exPara.dither != old.dither) thePanel.ChangeDithering(exPara.dither);
-        if (exPara.noiseBlanker != old.noiseBlanker) thePanel.ChangeNoiseBlanker(exPara.noiseBlanker);
-    });
+    if (block == nullptr) return;
+    Guarded([&] { thePanel.ApplyRecord(*block); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetSamples(int mode) {
-    Guarded([&] {
-        if (mode != static_cast<int>(exPara.sampleMode)) thePanel.ChangeSampleMode(mode);
-    });
+    Guarded([&] { thePanel.ChangeSampleMode(mode, ReceiverPanel::SkipWhen::ModeStored); });
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL SetAtt(int on) {

@@ -18,6 +18,7 @@ constexpr int kUnknownIndex = 1;
 // Attenuator steps, ascending: index 0 is the attenuator on.
 constexpr float kAttenuatorSteps[] = {-21.0f, 0.0f};
 constexpr int kAttenuatorOnIndex = 0;
+constexpr int kAttenuatorOffIndex = 1;
 constexpr int kAttenuatorStepCount = 2;
 
 struct HostVersion {
@@ -39,13 +40,18 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoGetActualSrateIdx() {
     for (int mode = 0; mode < kSampleModeCount; ++mode) {
         if (SampleModeTable[mode].sampleRate == sampleRate) return mode;
     }
-    return exPara.sampleMode;
+    return Guarded([] {
+        ExParaBlock record;
+        thePanel.CopyRecordTo(record);
+        return static_cast<int>(record.sampleMode);
+    });
 }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoSetSrate(int index) {
     if (index < 0 || index >= kSampleModeCount) return kUnknownIndex;
     return Guarded([&] {
-        if (index != static_cast<int>(exPara.sampleMode)) thePanel.ChangeSampleMode(index);
+        // Compared with the rate in force: a record stored by SetExPara may name another.
+        thePanel.ChangeSampleMode(index, ReceiverPanel::SkipWhen::ModeInForce);
         return 0;
     }, kUnknownIndex);
 }
@@ -57,7 +63,7 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL GetAttenuators(int index, float* decibels) {
 }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL GetActualAttIdx() {
-    return exPara.attenuator != 0 ? kAttenuatorOnIndex : 1;
+    return Guarded([] { return thePanel.AttenuatorOn() ? kAttenuatorOnIndex : kAttenuatorOffIndex; }, kUnknownIndex);
 }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL SetAttenuator(int index) {

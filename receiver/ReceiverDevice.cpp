@@ -11,12 +11,11 @@
 
 namespace excalibur {
 
-std::int32_t loFrequency = 7050000;
-std::uint32_t sampleRate = 200000;
+std::atomic<std::int32_t> loFrequency{7050000};
+std::atomic<std::uint32_t> sampleRate{200000};
 std::uint32_t samplesPerBufferLog2 = 13;
 std::uint32_t ddc1TypeIndex = 9;
 g31ddc::ReceiverApi receiverApi;
-std::atomic<HostCallback> hostCallback{nullptr};
 
 namespace {
 
@@ -121,16 +120,15 @@ int ReceiverDevice::SelectSampleMode(int mode) {
     ddc1TypeIndex = SampleModeTable[mode].ddc1TypeIndex;
     samplesPerBufferLog2 = 12;
     if (!sampleBuffer) sampleBuffer.reset(AllocateSampleBuffer());
-    if (HostCallback callback = hostCallback.load(std::memory_order_relaxed)) {
-        callback(-1, kStatusSampleRateChanged, 0.0f, nullptr);
-    }
+    hostCallback.CallStatus(kStatusSampleRateChanged);
     if (wasStreaming) Start();
     return 1;
 }
 
 void ReceiverDevice::Tune(std::int32_t frequency) {
-    loFrequency = std::clamp(frequency, driver::kMinFrequency, driver::kMaxFrequency);
-    if (deviceHandle >= 0) receiverApi.SetFrequency(deviceHandle, 0, static_cast<std::uint32_t>(loFrequency));
+    const std::int32_t clamped = std::clamp(frequency, driver::kMinFrequency, driver::kMaxFrequency);
+    loFrequency = clamped;
+    if (deviceHandle >= 0) receiverApi.SetFrequency(deviceHandle, 0, static_cast<std::uint32_t>(clamped));
 }
 
 void ReceiverDevice::ApplyAttenuator(std::uint32_t on) {
@@ -168,9 +166,7 @@ void EXCALIBUR_STDCALL ReceiverDevice::Ddc1StreamHandler(const std::int32_t* blo
     // what fits converted; the host is told the count it really receives.
     const std::size_t values = std::min<std::size_t>(std::size_t{pairs} * 2, kSampleBufferFloats);
     ConvertDdc1Block(block, buffer, values, device->gain.load(std::memory_order_relaxed));
-    if (HostCallback callback = hostCallback.load(std::memory_order_relaxed)) {
-        callback(static_cast<int>(values), 0, 0.0f, buffer);
-    }
+    hostCallback.CallWithData(static_cast<int>(values), buffer);
 }
 
 }  // namespace excalibur

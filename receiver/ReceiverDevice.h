@@ -12,8 +12,9 @@
 namespace excalibur {
 
 // Module-wide tuning and stream values that the exports report to the host.
-extern std::int32_t loFrequency;
-extern std::uint32_t sampleRate;
+// The two that hosts read are atomic, so that reading them takes no lock.
+extern std::atomic<std::int32_t> loFrequency;
+extern std::atomic<std::uint32_t> sampleRate;
 extern std::uint32_t samplesPerBufferLog2;
 extern std::uint32_t ddc1TypeIndex;
 

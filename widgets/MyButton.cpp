@@ -222,6 +222,17 @@ void MyButton::OnKillFocus() {
     RepaintNow();
 }
 
+void MyButton::OnCaptureChanged(bool toThisWindow) {
+    if (!WindowExists()) return;
+    m_pWindow->DefaultProcessing();
+    if (toThisWindow) return;
+    const bool looked = m_bHover != 0 || m_bPressed != 0;
+    m_bCaptured = 0;
+    m_bHover = 0;
+    m_bPressed = 0;
+    if (looked) RepaintNow();
+}
+
 void MyButton::OnEnable() {
     if (!WindowExists()) return;
     m_pWindow->DefaultProcessing();

@@ -67,6 +67,9 @@ public:
     void OnLButtonUp();
     void OnRButtonDown();
     void OnKillFocus();
+    // Another window took the mouse capture: this button no longer sees the
+    // pointer leave, so its hover and pressed looks end here.
+    void OnCaptureChanged(bool toThisWindow);
     void OnEnable();
     std::intptr_t OnSetCursor();
     void OpenDropDownMenu();

@@ -41,13 +41,49 @@ std::vector<PostedMessage> TakePostedMessages(WindowId window) {
     return taken;
 }
 
+namespace {
+
+bool RequestsForThisThread(const detail::WindowSystem& system) {
+    const auto self = std::this_thread::get_id();
+    for (const auto& [id, state] : system.windows) {
+        if (state.owner == self && !state.panelRequests.empty()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool WaitForPostedMessage(WindowId window, std::chrono::milliseconds timeout) {
     auto& system = System();
     std::unique_lock lock(system.mutex);
     return system.posted.wait_for(lock, timeout, [&] {
         const auto found = system.windows.find(window);
-        return found != system.windows.end() && !found->second.posted.empty();
+        return (found != system.windows.end() && !found->second.posted.empty()) || RequestsForThisThread(system);
     });
+}
+
+int DispatchPanelRequests() {
+    auto& system = System();
+    int run = 0;
+    for (;;) {
+        platform::DialogEvents* events = nullptr;
+        int request = 0;
+        {
+            std::lock_guard lock(system.mutex);
+            const auto self = std::this_thread::get_id();
+            for (auto& [id, state] : system.windows) {
+                if (state.owner != self || state.panelRequests.empty() || state.events == nullptr) continue;
+                events = state.events;
+                request = state.panelRequests.front();
+                state.panelRequests.pop_front();
+                break;
+            }
+        }
+        // The handler runs without the lock: it may call the window system.
+        if (events == nullptr) return run;
+        events->OnPanelRequest(request);
+        ++run;
+    }
 }
 
 }  // namespace headless

@@ -27,8 +27,13 @@ void DestroyHostWindow(WindowId window);
 // Everything posted to the window since the last call, oldest first.
 std::vector<PostedMessage> TakePostedMessages(WindowId window);
 
-// Waits until at least one message is queued for the window, or the timeout ends.
+// Waits until at least one message is queued for the window, or a panel
+// request for a window of this thread, or the timeout ends.
 bool WaitForPostedMessage(WindowId window, std::chrono::milliseconds timeout);
+
+// Runs the panel requests queued for the windows of the calling thread, as
+// its message loop would; the number run.
+int DispatchPanelRequests();
 
 }  // namespace headless
 

@@ -64,8 +64,9 @@ WindowId CreatePanelDialog(int, DialogEvents& events) {
 }
 
 void DestroyPanelWindow(WindowId window) {
+    // DestroyWindow hides a visible window without a shown-or-hidden event.
     if (DialogEvents* events = EventsOf(window)) {
-        if (SetVisible(window, false)) events->OnVisibilityChanged(0, 0);
+        SetVisible(window, false);
         events->OnPanelDestroy();
     }
     auto& system = System();
@@ -85,6 +86,17 @@ bool OwnedByCallingThread(WindowId window) {
     bool owned = false;
     WithWindow(window, [&](WindowState& state) { owned = state.owner == std::this_thread::get_id(); });
     return owned;
+}
+
+void PostPanelRequest(WindowId window, int request) {
+    auto& system = System();
+    {
+        std::lock_guard lock(system.mutex);
+        const auto found = system.windows.find(window);
+        if (found == system.windows.end()) return;
+        found->second.panelRequests.push_back(request);
+    }
+    system.posted.notify_all();
 }
 
 void ShowWindowBy(WindowId window, int command) {

@@ -17,6 +17,7 @@ namespace detail {
 
 struct WindowState {
     std::deque<PostedMessage> posted;
+    std::deque<int> panelRequests;
     platform::DialogEvents* events = nullptr;
     bool visible = false;
     platform::Rect rect;

@@ -211,6 +211,9 @@ private:
             case WM_KILLFOCUS:
                 m_button.OnKillFocus();
                 break;
+            case WM_CAPTURECHANGED:
+                m_button.OnCaptureChanged(reinterpret_cast<HWND>(lParam) == m_hWnd);
+                break;
             case WM_MOUSEMOVE:
                 m_button.OnMouseMove(static_cast<unsigned>(wParam), {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
                 break;

@@ -17,6 +17,9 @@ WindowId AsId(HWND window) {
     return static_cast<WindowId>(reinterpret_cast<UINT_PTR>(window));
 }
 
+// Private to the panel's dialog; clear of the dialog messages at WM_USER.
+constexpr UINT kPanelRequestMessage = WM_APP + 0x3F0;
+
 DialogEvents* EventsOf(HWND dialog) {
     return reinterpret_cast<DialogEvents*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
@@ -47,6 +50,9 @@ INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             // The default processing first, as the dialog framework does it.
             DefWindowProcA(dialog, message, wParam, lParam);
             events->OnVisibilityChanged(static_cast<int>(wParam), static_cast<int>(lParam));
+            return TRUE;
+        case kPanelRequestMessage:
+            events->OnPanelRequest(static_cast<int>(wParam));
             return TRUE;
         case WM_DESTROY:
             events->OnPanelDestroy();
@@ -94,6 +100,10 @@ void AbandonPanelWindow(WindowId window) {
 
 bool OwnedByCallingThread(WindowId window) {
     return GetWindowThreadProcessId(AsHwnd(window), nullptr) == GetCurrentThreadId();
+}
+
+void PostPanelRequest(WindowId window, int request) {
+    PostMessageA(AsHwnd(window), kPanelRequestMessage, static_cast<WPARAM>(request), 0);
 }
 
 void ShowWindowBy(WindowId window, int command) {

@@ -9,6 +9,8 @@ int RecordingCallback(int count, int status, float, void* data) {
     auto& counts = PluginScenario::Counts();
     if (status == 100) {
         ++counts.rateChanges;
+    } else if (status == 125) {
+        ++counts.attenuatorNotices;
     } else if (status == 0 && data != nullptr) {
         counts.lastCount = count;
         ++counts.dataBlocks;
@@ -78,6 +80,7 @@ void PluginScenario::RegisterCallback() {
     counts.dataBlocks = 0;
     counts.lastCount = -1;
     counts.rateChanges = 0;
+    counts.attenuatorNotices = 0;
     f->SetCallback(&RecordingCallback);
 }
 

@@ -22,6 +22,7 @@ struct CallbackCounts {
     std::atomic<int> lastCount{-1};
     std::atomic<int> rateChanges{0};
     std::atomic<int> rateSeenAtChange{0};
+    std::atomic<int> attenuatorNotices{0};
 };
 
 // One scenario: a fresh process loads the plug-in from the build folder with

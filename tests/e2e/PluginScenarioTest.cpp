@@ -2,6 +2,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <thread>
 
 #include "tests/e2e/PluginScenarioFixture.h"
@@ -48,6 +50,58 @@ TEST_F(PluginScenario, InitHWNamesTheReceiverAndCreatesOneWindow) {
     EXPECT_EQ(f->GetExPara(&block), panel);
     EXPECT_EQ(f->StartHW(7050000), 4096);
     f->StopHW();
+}
+
+TEST_F(PluginScenario, EveryPointerArgumentMayBeNull) {
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    excalibur::ExParaBlock before{};
+    const int panel = f->GetExPara(&before);
+    TakePosts();
+
+    char name[64] = {};
+    char model[64] = {};
+    int type = 0;
+    struct Case {
+        const char* call;
+        std::function<int()> run;
+        int result;
+        // What the call still fills in around the null.
+        std::function<bool()> wrote = [] { return true; };
+    };
+    const Case cases[] = {
+        {"InitHW(null, model, type)", [&] { return f->InitHW(nullptr, model, &type); }, 1,
+         [&] { return std::string(model) == "WR-G31DDC" && type == 7; }},
+        {"InitHW(name, null, type)", [&] { return f->InitHW(name, nullptr, &type); }, 1,
+         [&] { return std::string(name) == "Excalibur" && type == 7; }},
+        {"InitHW(name, model, null)", [&] { return f->InitHW(name, model, nullptr); }, 1,
+         [&] { return std::string(name) == "Excalibur" && std::string(model) == "WR-G31DDC"; }},
+        {"InitHW(null, null, null)", [&] { return f->InitHW(nullptr, nullptr, nullptr); }, 1},
+        {"GetExPara(null)", [&] { return f->GetExPara(nullptr); }, panel},
+        {"SetExPara(null)", [&] { return f->SetExPara(nullptr), 0; }, 0},
+        {"InitExtIOPara(null)", [&] { return f->InitExtIOPara(nullptr), 0; }, 0},
+        {"GetFilters(null, null, null)", [&] { return f->GetFilters(nullptr, nullptr, nullptr), 0; }, 0},
+        {"ExtIoGetSrates(0, null)", [&] { return f->ExtIoGetSrates(0, nullptr); }, 1},
+        {"GetAttenuators(0, null)", [&] { return f->GetAttenuators(0, nullptr); }, 1},
+        {"VersionInfo(null, 1, 0)", [&] { return f->VersionInfo(nullptr, 1, 0), 0; }, 0},
+        {"RawDataReady(rate, null, null, 8)", [&] { return f->RawDataReady(200000, nullptr, nullptr, 8), 0; }, 0},
+        {"SetCallback(null)", [&] { return f->SetCallback(nullptr), 0; }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.call);
+        std::memset(name, 0, sizeof name);
+        std::memset(model, 0, sizeof model);
+        type = 0;
+        EXPECT_EQ(c.run(), c.result);
+        EXPECT_TRUE(c.wrote());
+    }
+    excalibur::ExParaBlock after{};
+    EXPECT_EQ(f->GetExPara(&after), panel);
+    EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);
+    EXPECT_TRUE(TakePosts().empty());
+    EXPECT_EQ(CallInitHW(*f).result, 1);
 }
 
 TEST_F(PluginScenario, WithoutAReceiverInitHWSaysSoOnceAndThenReportsReady) {
@@ -142,6 +196,11 @@ TEST_F(PluginScenario, SetExParaAppliesChangedFieldsInItsOrder) {
     block.levelOffset = -20;
     f->SetExPara(&block);
     EXPECT_EQ(TakePosts(), (Posts{{numbers.levelOffset, -20}, {numbers.attenuator, 1}}));
+
+    block.noiseBlanker = 1;
+    f->SetExPara(&block);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.noiseBlanker, 1}}));
+    EXPECT_TRUE(DriverLogHas("SetADCNoiseBlanker 0 1"));
 
     block.levelOffset = 300;
     f->SetExPara(&block);
@@ -299,6 +358,15 @@ TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {
     EXPECT_EQ(f->GetHWSR(), 500000);
     EXPECT_EQ(TakePosts(), (Posts{{numbers.sampleMode, 3}}));
 
+    // A record naming mode 4 changes no rate; the host's request for it does.
+    block.sampleMode = 4;
+    f->SetExPara(&block);
+    EXPECT_EQ(f->ExtIoGetActualSrateIdx(), 3);
+    EXPECT_EQ(f->ExtIoSetSrate(3), 0);
+    EXPECT_EQ(f->ExtIoSetSrate(4), 0);
+    EXPECT_EQ(f->GetHWSR(), 1000000);
+    EXPECT_EQ(TakePosts(), (Posts{{numbers.sampleMode, 4}}));
+
     f->ShowGUI();
     Pump(std::chrono::milliseconds(100));
     EXPECT_FALSE(paneldriver::ButtonLooksChecked(panel, IDC_ATTENUATOR_BUTTON));
@@ -308,6 +376,7 @@ TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {
     EXPECT_NE(f->SetAttenuator(2), 0);
     EXPECT_EQ(f->SetAttenuator(1), 0);
     EXPECT_FALSE(paneldriver::ButtonLooksChecked(panel, IDC_ATTENUATOR_BUTTON));
+    EXPECT_EQ(Counts().attenuatorNotices, 2) << "status 125 after each attenuator operation";
     EXPECT_EQ(TakePosts(), (Posts{{numbers.panel, 1}, {numbers.attenuator, 1}, {numbers.attenuator, 0}}));
     const auto log = DriverLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), "SetAttenuator 0 21"), 1);
@@ -422,4 +491,113 @@ TEST_F(PluginScenario, ADriverLackingOneEntryPointIsNotUsed) {
               (std::vector<std::string>{"InitHW 0", "message Excalibur not ready"}));
     // Bound names are resolved before any call: the driver was never opened.
     EXPECT_TRUE(DriverLog().empty());
+}
+
+namespace {
+
+std::string SampleLabel(int mode) {
+    static const char* const kLabels[] = {"50 kHz Sample", "100 kHz Sample", "200 kHz Sample", "500 kHz Sample",
+                                          "1.0 MHz Sample"};
+    return kLabels[std::clamp(mode, 0, 4)];
+}
+
+}  // namespace
+
+// Run under ThreadSanitizer as well. Two host threads call the exports while
+// this thread, the panel's, clicks, spins and serves its messages, with the
+// stream at 1 MHz; then the panel, the messages posted and the settings file
+// must all tell the state the plug-in ended in.
+TEST_F(PluginScenario, HostThreadsAndThePanelsThreadChangeSettingsTogether) {
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    excalibur::ExParaBlock record{};
+    const auto panel = static_cast<platform::WindowId>(f->GetExPara(&record));
+    f->SetSamples(4);
+    ASSERT_EQ(f->StartHW(7050000), 4096);
+
+    constexpr int kRounds = 40;
+    std::atomic<int> running{2};
+    // Goes on until blocks have arrived between its restarts, so that the
+    // stream really runs while the settings change.
+    std::thread reader([&] {
+        int blocksAtRestart = 0;
+        int restarts = 0;
+        for (int i = 0; i < kRounds || restarts < 3; ++i) {
+            f->SetHWLO(7000000 + 1000 * (i % 100));
+            f->SetAtt(i % 2);
+            if (Counts().dataBlocks > blocksAtRestart + 2) {
+                f->StopHW();
+                if (++restarts % 2 == 0) f->SetSamples(3 + restarts / 2 % 2);
+                f->StartHW(7050000);
+                blocksAtRestart = Counts().dataBlocks;
+            }
+            f->GetHWSR();
+            std::this_thread::yield();
+        }
+        --running;
+    });
+    std::thread worker([&] {
+        excalibur::ExParaBlock block{};
+        for (int i = 0; i < kRounds; ++i) {
+            f->GetExPara(&block);
+            block.dither = static_cast<std::uint8_t>(i % 2);
+            block.noiseBlanker = static_cast<std::uint8_t>(i / 2 % 2);
+            f->SetExPara(&block);
+            f->SetLevelOffset(-100 - i);
+            if (i % 20 == 5) f->ShowGUI();
+            if (i % 20 == 15) f->HideGUI();
+            f->GetActualAttIdx();
+        }
+        --running;
+    });
+    while (running > 0) {
+        paneldriver::ClickControl(panel, IDC_ATTENUATOR_BUTTON);
+        paneldriver::ClickControl(panel, IDC_DITHER_BUTTON);
+        paneldriver::SpinBy(panel, IDC_LEVEL_SPIN, 1);
+        window->Pump(std::chrono::milliseconds(1));
+    }
+    reader.join();
+    worker.join();
+    f->ShowGUI();
+    const auto posts = TakePosts();
+    f->StopHW();
+    EXPECT_GT(Counts().dataBlocks, 0);
+
+    f->GetExPara(&record);
+    EXPECT_EQ(paneldriver::ButtonLooksChecked(panel, IDC_ATTENUATOR_BUTTON), record.attenuator != 0);
+    EXPECT_EQ(paneldriver::ButtonLooksChecked(panel, IDC_DITHER_BUTTON), record.dither != 0);
+    EXPECT_EQ(paneldriver::ButtonLooksChecked(panel, IDC_NOISE_BLANKER_BUTTON), record.noiseBlanker != 0);
+    EXPECT_EQ(paneldriver::ControlText(panel, IDC_LEVEL_LABEL), std::to_string(record.levelOffset) + " dB");
+    EXPECT_EQ(paneldriver::ControlText(panel, IDC_SAMPLE_BUTTON), SampleLabel(record.sampleMode));
+    EXPECT_EQ(f->GetActualAttIdx(), record.attenuator != 0 ? 0 : 1);
+
+    // The last message of each kind carries the value in force.
+    const auto last = [&](std::uint32_t message) {
+        std::optional<std::intptr_t> value;
+        for (const auto& post : posts) {
+            if (post.message == message) value = post.value;
+        }
+        return value;
+    };
+    EXPECT_EQ(last(numbers.attenuator), record.attenuator);
+    EXPECT_EQ(last(numbers.dither), record.dither);
+    EXPECT_EQ(last(numbers.noiseBlanker), record.noiseBlanker);
+    EXPECT_EQ(last(numbers.levelOffset), record.levelOffset);
+    EXPECT_EQ(last(numbers.sampleMode), f->ExtIoGetActualSrateIdx());
+    EXPECT_EQ(last(numbers.panel), 1);
+    EXPECT_TRUE(paneldriver::IsVisible(panel));
+
+    // Without a host window the settings go to the file at unload.
+    record.hostWindow = 0;
+    f->InitExtIOPara(&record);
+    UnloadPlugin();
+    auto lines = testsupport::ReadLines(SettingsFile().string());
+    lines.resize(6);
+    EXPECT_EQ(lines, (std::vector<std::string>{"[PARAMETER]", "SampleMode=" + std::to_string(record.sampleMode),
+                                        "Attenuator=" + std::to_string(record.attenuator),
+                                        "Dittering=" + std::to_string(record.dither),
+                                        "NoisBlanker=" + std::to_string(record.noiseBlanker),
+                                        "dBOffset=" + std::to_string(record.levelOffset)}));
 }

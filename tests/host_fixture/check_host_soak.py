@@ -56,9 +56,13 @@ def check_soak(args):
         rates = numbers(summary_value(out, "soak rates"),
                         r"(\d+) mode changes, (\d+) status 100 calls, GetHWSR gave the selected mode's rate at (\d+)$")
         check(rates == [modes, modes, modes], "soak rates line %r" % summary_value(out, "soak rates"))
-        check(re.search(r"^status calls\s*: 100 x%d$" % (modes + 1), out, re.MULTILINE) is not None,
-              "status calls: %r, expected 100 x%d (the --mode 4 before the start too)" %
-              (summary_value(out, "status calls"), modes + 1))
+        # Every SetAtt ends with a status 125, on which the host reads GetActualAttIdx again.
+        check(re.search(r"^status calls\s*: 100 x%d, 125 x%d$" % (modes + 1, att), out, re.MULTILINE) is not None,
+              "status calls: %r, expected 100 x%d (the --mode 4 before the start too), 125 x%d" %
+              (summary_value(out, "status calls"), modes + 1, att))
+        check((summary_value(out, "attenuator read") or "").startswith("GetActualAttIdx read on %d status 125 calls" % att)
+              and summary_value(out, "attenuator read").endswith("matches"),
+              "attenuator read line %r" % summary_value(out, "attenuator read"))
         check(summary_value(out, "settings") is not None and
               ("sample mode %d," % ((4 + modes) % 5)) in summary_value(out, "settings"),
               "the last mode selected is not in force: %r" % summary_value(out, "settings"))

@@ -70,7 +70,8 @@ namespace {
 std::vector<Posted>* collecting = nullptr;
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message >= WM_APP && collecting != nullptr) {
+    // WM_NULL too: a plug-in that posts a message number of 0 is caught.
+    if ((message >= WM_APP || message == WM_NULL) && collecting != nullptr) {
         collecting->push_back({message, wParam, lParam});
         return 0;
     }

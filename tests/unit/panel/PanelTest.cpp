@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         exPara = ExParaBlock{};
         exPara.sampleMode = 2;
-        hostCallback = nullptr;
+        hostCallback.Replace(nullptr);
         folder = std::filesystem::temp_directory_path() /
                  ("panel-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -175,6 +175,12 @@ TEST_F(PanelTest, SwitchesWithAReceiverDriveItAndPostEveryTime) {
                                                 {kMsgNoiseBlanker, 3},
                                                 {kMsgDither, 1},
                                                 {kMsgNoiseBlanker, 0}}));
+
+    // A message number of 0 means: do not post; the receiver is still driven.
+    exPara.msgDither = 0;
+    panel->ChangeDithering(0);
+    EXPECT_EQ(exPara.dither, 0);
+    EXPECT_TRUE(TakePosts().empty());
 }
 
 TEST_F(PanelTest, SampleModeChangesRefreshBeforeTheyPost) {
@@ -225,6 +231,12 @@ TEST_F(PanelTest, ShowingAndHidingPostsAsTheWindowSystemReportsIt) {
     EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgPanel, 0}, {kMsgPanel, 0}}));
     EXPECT_TRUE(paneldriver::Exists(window));
     paneldriver::DialogCommand(window, 1);
+    EXPECT_TRUE(TakePosts().empty());
+
+    // Destroying the visible panel is no hide the host hears of.
+    panel->ShowPanel(5);
+    TakePosts();
+    panel->DestroyWindow();
     EXPECT_TRUE(TakePosts().empty());
 }
 

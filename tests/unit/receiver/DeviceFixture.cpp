@@ -34,7 +34,7 @@ void DeviceTest::SetUp() {
     excalibur::exPara.sampleMode = 2;
     excalibur::exPara.levelOffset = -174;
     excalibur::loFrequency = 7050000;
-    excalibur::hostCallback = nullptr;
+    excalibur::hostCallback.Replace(nullptr);
     CallbackRecorder::Instance().Clear();
     logPath = testsupport::TemporaryPath("g31ddc-log");
     testsupport::SetEnvironment("G31DDC_SIM_LOG", logPath.c_str());
@@ -44,7 +44,7 @@ void DeviceTest::SetUp() {
 }
 
 void DeviceTest::TearDown() {
-    excalibur::hostCallback = nullptr;
+    excalibur::hostCallback.Replace(nullptr);
     testsupport::SetEnvironment("G31DDC_SIM_LOG", nullptr);
     testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
     testsupport::SetEnvironment("G31DDC_SIM_BLOCK", nullptr);

@@ -42,7 +42,7 @@ TEST_F(DeviceTest, OpenAppliesTheRecordAndSelectsItsSampleMode) {
     exPara.noiseBlanker = 3;
     exPara.sampleMode = 3;
     exPara.levelOffset = 20;
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     ReceiverDevice device;
 
     ASSERT_EQ(device.Open(), 1);
@@ -82,7 +82,7 @@ TEST_F(DeviceTest, GainFollowsTheOffsetOnlyWithoutAHostWindow) {
 }
 
 TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     ReceiverDevice device;
     ASSERT_EQ(device.Open(), 1);
     TakeLog();
@@ -113,7 +113,7 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
 }
 
 TEST_F(DeviceTest, CloseStopsSwitchesOffAndReleasesEverythingOnce) {
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     ReceiverDevice device;
     ASSERT_EQ(device.Open(), 1);
     ASSERT_EQ(device.Start(), 1);
@@ -140,7 +140,7 @@ TEST_F(DeviceTest, CloseStopsSwitchesOffAndReleasesEverythingOnce) {
 }
 
 TEST_F(DeviceTest, SelectSampleModeClampsAndRestartsARunningStream) {
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     ReceiverDevice device;
     ASSERT_EQ(device.Open(), 1);
     ASSERT_EQ(device.Start(), 1);
@@ -194,7 +194,7 @@ TEST_F(DeviceTest, TuneClampsAndReachesTheReceiverOnlyWhenOpen) {
 }
 
 TEST_F(DeviceTest, ConversionScalesEveryValueByTheGain) {
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     ReceiverDevice device;
     ASSERT_EQ(device.Open(), 1);
     const std::int32_t block[] = {INT32_MIN, INT32_MAX, 0, 1, -1, 123456789, -987654321, 42};
@@ -214,7 +214,7 @@ TEST_F(DeviceTest, ConversionScalesEveryValueByTheGain) {
 }
 
 TEST_F(DeviceTest, BlocksOfNoPairsAndOfTooManyPairsStayInsideTheBuffer) {
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     ReceiverDevice device;
     ASSERT_EQ(device.Open(), 1);
     device.ApplyLevelOffset(0);
@@ -230,7 +230,7 @@ TEST_F(DeviceTest, BlocksOfNoPairsAndOfTooManyPairsStayInsideTheBuffer) {
 
 TEST_F(DeviceTest, ADriverDeliveringLargerBlocksIsCutToTheBuffer) {
     testsupport::SetEnvironment("G31DDC_SIM_BLOCK", "8192");
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     ReceiverDevice device;
     ASSERT_EQ(device.Open(), 1);
     ASSERT_EQ(device.Start(), 1);
@@ -241,7 +241,7 @@ TEST_F(DeviceTest, ADriverDeliveringLargerBlocksIsCutToTheBuffer) {
 
 TEST_F(DeviceTest, WithoutAReceiverNothingReachesTheDriver) {
     testsupport::SetEnvironment("G31DDC_SIM_FAIL", "open");
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     exPara.attenuator = 0;
     ReceiverDevice device;
 
@@ -281,7 +281,7 @@ TEST_F(DeviceTest, AFailedStreamStartLeavesTheDeviceReady) {
 // host while this thread switches modes, offsets and callbacks.
 TEST_F(DeviceTest, SettingsChangeSafelyWhileTheStreamRuns) {
     exPara.sampleMode = 4;
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     ReceiverDevice device;
     ASSERT_EQ(device.Open(), 1);
     ASSERT_EQ(device.Start(), 1);
@@ -290,13 +290,58 @@ TEST_F(DeviceTest, SettingsChangeSafelyWhileTheStreamRuns) {
     for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
         if (i % 50 == 0) device.SelectSampleMode(4 - (i / 50) % 2);
         device.ApplyLevelOffset(static_cast<std::int16_t>(i % 401 - 200));
-        hostCallback = i % 3 == 0 ? nullptr : &CallbackRecorder::Callback;
+        hostCallback.Replace(i % 3 == 0 ? nullptr : &CallbackRecorder::Callback);
         std::this_thread::yield();
     }
-    hostCallback = &CallbackRecorder::Callback;
+    hostCallback.Replace(&CallbackRecorder::Callback);
     device.Stop();
     const int blocksAtStop = CallbackRecorder::Instance().DataBlocks();
     EXPECT_GT(blocksAtStop, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(CallbackRecorder::Instance().DataBlocks(), blocksAtStop);
+}
+
+namespace {
+
+// A host's callback whose context is retired once SetCallback has replaced it.
+std::atomic<bool> firstEntered{false};
+std::atomic<bool> replacing{false};
+std::atomic<bool> contextRetired{false};
+std::atomic<int> callsAfterRetiring{0};
+std::atomic<int> callsOfTheSecond{0};
+
+// Still running when the replacement comes; then it gives a Replace that
+// does not wait time to return and retire the context under it.
+int RetiringCallback(int, int, float, void*) {
+    firstEntered = true;
+    WaitFor([] { return replacing.load(); });
+    WaitFor([] { return contextRetired.load(); }, std::chrono::milliseconds(20));
+    if (contextRetired.load()) ++callsAfterRetiring;
+    return 0;
+}
+
+int SelfRemovingCallback(int, int, float, void*) {
+    ++callsOfTheSecond;
+    hostCallback.Replace(nullptr);  // from inside, on the stream thread: must not wait for itself
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(DeviceTest, AReplacedCallbackIsNotCalledOnceReplaceReturns) {
+    exPara.sampleMode = 4;
+    ReceiverDevice device;
+    ASSERT_EQ(device.Open(), 1);
+    ASSERT_EQ(device.Start(), 1);
+    hostCallback.Replace(&RetiringCallback);
+    ASSERT_TRUE(WaitFor([] { return firstEntered.load(); }));
+    replacing = true;
+    hostCallback.Replace(nullptr);
+    contextRetired = true;
+    callsOfTheSecond = 0;
+    hostCallback.Replace(&SelfRemovingCallback);
+    EXPECT_TRUE(WaitFor([] { return callsOfTheSecond.load() > 0; }));
+    device.Stop();
+    EXPECT_EQ(callsAfterRetiring.load(), 0);
+    EXPECT_EQ(callsOfTheSecond.load(), 1);
 }

@@ -243,6 +243,16 @@ TEST_F(ButtonWindowTest, LosingTheFocusWhilePressedReleasesTheCapture) {
     EXPECT_GT(attenuatorRecord.paints, paints);
 }
 
+TEST_F(ButtonWindowTest, AnotherWindowTakingTheCaptureEndsTheHover) {
+    Send(attenuatorWindow, WM_MOUSEMOVE, 0, At(5, 5));
+    ASSERT_EQ(attenuator.m_bHover, 1);
+    const int paints = attenuatorRecord.paints;
+    SetCapture(dialog);
+    EXPECT_EQ(attenuator.m_bHover + attenuator.m_bPressed + attenuator.m_bCaptured, 0);
+    EXPECT_GT(attenuatorRecord.paints, paints) << "repainted at once";
+    EXPECT_EQ(GetCapture(), dialog);
+}
+
 TEST_F(ButtonWindowTest, CheckStateIsSentToTheWindowAndPaintedOnlyWhenItChanges) {
     int paints = attenuatorRecord.paints;
     attenuator.SetCheckState(1, TRUE);
