@@ -73,6 +73,16 @@ void EndHover(HWND control) {
     SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
 }
 
+// The real pointer moved off the panel, and a control that still follows it
+// let go: only the control asked for shows a hover, wherever the pointer was.
+void ParkPointerOutside(HWND panel) {
+    RECT window{};
+    GetWindowRect(panel, &window);
+    SetCursorPos(window.right + 16, window.bottom + 16);
+    const HWND captured = GetCapture();
+    if (captured != nullptr && IsChild(panel, captured)) EndHover(captured);
+}
+
 // The whole window, frame included, through a top-down 32-bit DIB section.
 // PrintWindow is no use under Wine: it asks for the non-client area alone and
 // gets an erased background.
@@ -130,6 +140,7 @@ std::optional<PanelImage> CapturePanel(const PanelCaptureRequest& request, std::
         error = "the plug-in's panel window is not shown";
         return std::nullopt;
     }
+    ParkPointerOutside(panel);
     HWND hovered = nullptr;
     if (request.hoverControlId) {
         hovered = Hover(panel, *request.hoverControlId);
