@@ -15,10 +15,17 @@ endif()
 
 # excalibur_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [TIMEOUT s] [EACH_CASE file.cpp])
 # EACH_CASE: under Wine too, every TEST_F of that file runs in a process of its own.
+# GoogleTest's header costs more to compile than most test files: it is
+# precompiled once per build, in a test-like executable whose flags match.
+add_executable(excalibur_test_pch ${CMAKE_CURRENT_LIST_DIR}/TestPch.cpp)
+target_link_libraries(excalibur_test_pch PRIVATE ${EXCALIBUR_GTEST})
+target_precompile_headers(excalibur_test_pch PRIVATE <gtest/gtest.h>)
+
 function(excalibur_add_test name)
   cmake_parse_arguments(T "" "TIMEOUT;EACH_CASE" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${EXCALIBUR_GTEST})
+  target_precompile_headers(${name} REUSE_FROM excalibur_test_pch)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()

@@ -1,0 +1,2 @@
+// The executable that carries the precompiled GoogleTest header.
+#include <gtest/gtest.h>
