@@ -265,7 +265,7 @@ TEST_F(ResourceModule, HandCursorIsAMonochrome32By32PointerWithItsHotSpotAtTheFi
     DestroyCursor(cursor);
 }
 
-TEST_F(ResourceModule, VersionRecordNamesTheProductAndVersion100) {
+TEST_F(ResourceModule, VersionRecordNamesTheProductAndTheProjectVersion) {
     const std::string path = ModulePath();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
@@ -276,9 +276,11 @@ TEST_F(ResourceModule, VersionRecordNamesTheProductAndVersion100) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    constexpr DWORD kVersionMS = (EXCALIBUR_PROJECT_VERSION_MAJOR << 16) | EXCALIBUR_PROJECT_VERSION_MINOR;
+    constexpr DWORD kVersionLS = EXCALIBUR_PROJECT_VERSION_PATCH << 16;
+    EXPECT_EQ(fixed->dwFileVersionMS, kVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, kVersionLS);
+    EXPECT_EQ(fixed->dwProductVersionMS, kVersionMS);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
 
     const auto value = [&](const char* name) {
@@ -290,8 +292,8 @@ TEST_F(ResourceModule, VersionRecordNamesTheProductAndVersion100) {
     };
     EXPECT_EQ(value("ProductName"), "Excalibur");
     EXPECT_EQ(value("FileDescription"), "Excalibur ExtIO plug-in");
-    EXPECT_EQ(value("ProductVersion"), "1.0.0");
-    EXPECT_EQ(value("FileVersion"), "1.0.0");
+    EXPECT_EQ(value("ProductVersion"), EXCALIBUR_PROJECT_VERSION);
+    EXPECT_EQ(value("FileVersion"), EXCALIBUR_PROJECT_VERSION);
 }
 
 }  // namespace
