@@ -154,10 +154,7 @@ void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) {
 void ReceiverPanel::ChangeSampleMode(int mode, SkipWhen skip) {
     Lock lock(*this);
     if (skip == SkipWhen::ModeStored && mode == static_cast<int>(exPara.sampleMode)) return;
-    if (skip == SkipWhen::ModeInForce && mode >= 0 && mode < kSampleModeCount &&
-        SampleModeTable[mode].sampleRate == sampleRate) {
-        return;
-    }
+    if (skip == SkipWhen::ModeInForce && mode == SampleModeOfRate(sampleRate)) return;
     SelectSampleMode(mode);
     RefreshControls();
     NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());

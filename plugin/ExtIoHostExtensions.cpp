@@ -37,14 +37,8 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoGetSrates(int index, double* rate) {
 
 // The rate the receiver runs at, which a record stored by SetExPara does not change.
 EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoGetActualSrateIdx() {
-    for (int mode = 0; mode < kSampleModeCount; ++mode) {
-        if (SampleModeTable[mode].sampleRate == sampleRate) return mode;
-    }
-    return Guarded([] {
-        ExParaBlock record;
-        thePanel.CopyRecordTo(record);
-        return static_cast<int>(record.sampleMode);
-    });
+    // The rate in force is always one of the modes' rates.
+    return SampleModeOfRate(sampleRate);
 }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoSetSrate(int index) {

@@ -19,4 +19,12 @@ inline constexpr int ClampSampleMode(int mode) {
     return mode > 4 ? 4 : (mode < 0 ? 0 : mode);
 }
 
+// The mode whose rate this is; -1 for a rate of no mode.
+inline constexpr int SampleModeOfRate(std::uint32_t rate) {
+    for (int mode = 0; mode < kSampleModeCount; ++mode) {
+        if (SampleModeTable[mode].sampleRate == rate) return mode;
+    }
+    return -1;
+}
+
 }  // namespace excalibur
