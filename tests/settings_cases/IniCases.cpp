@@ -263,9 +263,9 @@ IniOperation RandomOperation(CaseRandom& random) {
     return Write(std::move(section), std::move(key), std::move(value));
 }
 
-void AddGenerated(std::vector<IniCase>& cases) {
+void AddGenerated(std::vector<IniCase>& cases, int count) {
     CaseRandom random(0x7e57'1c0f'fee5'eedull);
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < count; ++i) {
         IniCase generated{"generated " + std::to_string(i), RandomFile(random), false, {}};
         for (int n = 1 + random.Below(4); n > 0; --n) generated.operations.push_back(RandomOperation(random));
         cases.push_back(std::move(generated));
@@ -279,13 +279,20 @@ void HashBytes(std::uint64_t& hash, std::string_view bytes) {
 
 }  // namespace
 
-std::vector<IniCase> AllIniCases() {
+std::vector<IniCase> IniCases(IniCaseSet set) {
     std::vector<IniCase> cases;
     AddNumberForms(cases);
     AddReadShapes(cases);
     AddWrites(cases);
-    AddGenerated(cases);
+    AddGenerated(cases, set == IniCaseSet::All ? kAllGeneratedCases : kSliceGeneratedCases);
     return cases;
+}
+
+bool ParseIniCaseSet(const std::string& name, IniCaseSet& set) {
+    if (name == "slice") set = IniCaseSet::Slice;
+    else if (name == "all") set = IniCaseSet::All;
+    else return false;
+    return true;
 }
 
 std::uint64_t Fingerprint(const std::vector<IniCase>& cases) {
