@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/headless/ProfileText.h"
+
 namespace headless {
 
 namespace {
@@ -40,9 +42,11 @@ bool IsProfileBlank(char c) { return (c >= '\t' && c <= '\r') || c == ' ' || c =
 IniDocument IniDocument::Parse(std::string_view bytes) {
     IniDocument document;
     if (bytes.empty()) return document;
+    std::string repaired;
     if (bytes.substr(0, kUtf8Marker.size()) == kUtf8Marker) {
         document.utf8Marker_ = true;
-        bytes.remove_prefix(kUtf8Marker.size());
+        repaired = RepairUtf8(bytes.substr(kUtf8Marker.size()));
+        bytes = repaired;
     }
     // Keys before the first header belong to a section without a name.
     document.sections_.push_back({});
@@ -113,7 +117,13 @@ IniDocument::Section* IniDocument::FindSection(std::string_view trimmedName) {
     return const_cast<Section*>(std::as_const(*this).FindSection(trimmedName));
 }
 
-const std::string* IniDocument::FindValue(std::string_view section, std::string_view key) const {
+std::string IniDocument::InFileText(std::string_view ansi) const {
+    return utf8Marker_ ? AnsiToUtf8(ansi) : std::string(ansi);
+}
+
+const std::string* IniDocument::FindValue(std::string_view ansiSection, std::string_view ansiKey) const {
+    const std::string section = InFileText(ansiSection);
+    const std::string key = InFileText(ansiKey);
     const Section* found = FindSection(Trim(section));
     if (!found) return nullptr;
     const std::string_view wanted = Trim(key);
@@ -123,7 +133,10 @@ const std::string* IniDocument::FindValue(std::string_view section, std::string_
     return nullptr;
 }
 
-bool IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value) {
+bool IniDocument::SetValue(std::string_view ansiSection, std::string_view ansiKey, std::string_view ansiValue) {
+    const std::string section = InFileText(ansiSection);
+    const std::string key = InFileText(ansiKey);
+    const std::string value = InFileText(ansiValue);
     // A created name keeps its trailing blanks; only matching ignores them.
     const std::string_view sectionName = TrimLeft(section);
     const std::string_view keyName = TrimLeft(key);

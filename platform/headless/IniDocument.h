@@ -12,6 +12,8 @@ namespace headless {
 // Comments and other odd lines stay as entries without a value. A change
 // rewrites the whole file the way Wine does: "[name]" and "key=value" lines
 // ending in CR LF, blank lines and blanks around '=' gone, order kept.
+// Names and values are passed in the ANSI code page; a file with a UTF-8
+// marker holds them as UTF-8 (see ProfileText.h).
 class IniDocument {
 public:
     static IniDocument Parse(std::string_view bytes);
@@ -22,6 +24,7 @@ public:
     // matched without regard to case or surrounding blanks); null when the
     // section, the key or the key's '=' is missing. Later sections of the
     // same name are not searched.
+    // The value is the file's text: UTF-8 in a file with the marker.
     const std::string* FindValue(std::string_view section, std::string_view key) const;
 
     // Stores value (leading blanks dropped), creating the section at the end
@@ -39,6 +42,7 @@ private:
         std::vector<Entry> entries;
     };
 
+    std::string InFileText(std::string_view ansi) const;
     Section* FindSection(std::string_view trimmedName);
     const Section* FindSection(std::string_view trimmedName) const;
 

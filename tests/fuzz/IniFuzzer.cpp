@@ -210,7 +210,7 @@ private:
         if (!after) Fail("step %zu: the file is gone after a write", step_);
 
         // Storing what is already there leaves the file as it was.
-        const std::string stored = WithoutLeadingBlanks(op.value);
+        const std::string stored = reference::AsStoredIn(before.value_or(""), WithoutLeadingBlanks(op.value));
         const Values old = reference::FindValues(before.value_or(""), {{op.section, op.key}});
         if (old[0] == stored && after != before) Fail("step %zu: writing the stored value again rewrote the file", step_);
 
@@ -226,7 +226,7 @@ private:
 
     void CheckWrittenValue(const Operation& op, const std::string& after) const {
         const Values written = reference::FindValues(after, {{op.section, op.key}});
-        const std::string trimmed(reference::TrimBlanks(op.value));
+        const std::string trimmed = reference::AsStoredIn(after, reference::TrimBlanks(op.value));
         if (written[0] != trimmed) {
             Fail("step %zu: wrote [%s] \"%s\" = %s, the file now holds %s", step_, Printable(op.section).c_str(),
                  Printable(op.key).c_str(), Printable(op.value).c_str(), Printable(written[0]).c_str());

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/headless/ProfileText.h"
+
 namespace reference {
 
 namespace {
@@ -42,12 +44,16 @@ std::vector<std::optional<std::string>> FindValues(std::string_view file, const 
     std::vector<bool> settled(lookups.size(), false);
     std::vector<Place> places(lookups.size(), Place::Before);
 
-    if (file.substr(0, 3) == kUtf8Marker) file.remove_prefix(3);
     // Whatever precedes the first header belongs to a section without a name.
     std::vector<Lookup> asked;
     for (std::size_t i = 0; i < lookups.size(); ++i) {
-        asked.push_back({std::string(TrimBlanks(lookups[i].section)), std::string(TrimBlanks(lookups[i].key))});
+        asked.push_back({AsStoredIn(file, TrimBlanks(lookups[i].section)), AsStoredIn(file, TrimBlanks(lookups[i].key))});
         if (asked[i].section.empty()) places[i] = Place::Inside;
+    }
+    std::string repaired;
+    if (file.substr(0, 3) == kUtf8Marker) {
+        repaired = headless::RepairUtf8(file.substr(3));
+        file = repaired;
     }
 
     std::size_t position = 0;
@@ -81,6 +87,10 @@ std::vector<std::optional<std::string>> FindValues(std::string_view file, const 
         }
     }
     return values;
+}
+
+std::string AsStoredIn(std::string_view file, std::string_view text) {
+    return file.substr(0, 3) == kUtf8Marker ? headless::AnsiToUtf8(text) : std::string(text);
 }
 
 bool RewriteMayChangeMeaning(std::string_view file) {

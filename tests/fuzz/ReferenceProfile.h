@@ -18,7 +18,10 @@ struct Lookup {
 // For each lookup, the value text of the first key of that name in the first
 // section of that name, as GetPrivateProfileString finds it before any
 // quote or length handling; none when the section, the key or its '=' is
-// missing. One pass over the file for all lookups.
+// missing. One pass over the file for all lookups. A file with a UTF-8
+// marker is read as UTF-8 and the names are converted to it; the conversion
+// is taken from platform/headless/ProfileText (the differential test holds
+// it against Windows).
 std::vector<std::optional<std::string>> FindValues(std::string_view file, const std::vector<Lookup>& lookups);
 
 // Whether rewriting the file unchanged may change what it reads as, which
@@ -27,6 +30,9 @@ std::vector<std::optional<std::string>> FindValues(std::string_view file, const 
 // was whole; a UTF-8 marker behind leading blanks moves to the start and is
 // taken as the file's marker.
 bool RewriteMayChangeMeaning(std::string_view file);
+
+// A caller's name or value as a file holds it.
+std::string AsStoredIn(std::string_view file, std::string_view text);
 
 // GetPrivateProfileIntA's number from a found value text.
 int ProfileInt(std::string_view value, int defaultValue);

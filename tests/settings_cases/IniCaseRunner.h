@@ -17,7 +17,8 @@ struct IniResult {
 
 // Runs every case through platform::ReadProfileInt and
 // platform::WriteProfileString, each on its own file in directory (which
-// must exist and be absolute, in the platform's own path form).
+// must exist and be absolute, in the platform's own path form), removed
+// once its bytes are read.
 std::vector<IniResult> RunIniCases(const std::vector<IniCase>& cases, const std::string& directory);
 
 // A results file: a header with the case count and the list's fingerprint,

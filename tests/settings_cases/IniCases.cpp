@@ -94,6 +94,16 @@ void AddReadShapes(std::vector<IniCase>& cases) {
                           Read("PARAMETER", "Dittering", 0), Read("PARAMETER", "NoisBlanker", 0),
                           Read("PARAMETER", "dBOffset", -174), Read("POSITION", "WindowTop", 100),
                           Read("POSITION", "WindowLeft", 100)}));
+    cases.push_back(Case("read: names above 0x7F", "[\xC4rger]\r\ngr\xD6\xDF" "e=5\r\n",
+                         {Read("\xE4rger", "gr\xF6\xDF" "e", 1), Read("\xC4rger", "GR\xD6\xDF" "E", 2),
+                          Read("\xC4RGER", "gr\xD6\xDF" "e", 3)}));
+    cases.push_back(Case("read: no-break space", "[S]\r\nk=\xA0" "5\r\n\xA0j\xA0=6\r\n", {Read("S", "k", 1), Read("S", "j", 1)}));
+    cases.push_back(Case("read: utf-8 names", "\xEF\xBB\xBF[\xC3\x84rger]\r\ngr\xC3\xB6\xC3\x9F" "e=5\r\nk=\xC2\xA0" "6\r\n",
+                         {Read("\xC4rger", "gr\xF6\xDF" "e", 1), Read("\xE4rger", "GR\xD6\xDF" "E", 2), Read("\xC4rger", "k", 3)}));
+    cases.push_back(Case("read: utf-8 quoted long value",
+                         Join({"\xEF\xBB\xBF[S]\r\na=\"5", Repeat("\xC3\xA4", 20), "\"\r\nb=\"6", Repeat("\xC3\xA4", 26),
+                               "\"\r\nc=\"7", Repeat("\xC3\xA4", 27), "\"\r\n"}),
+                         {Read("S", "a", 1), Read("S", "b", 1), Read("S", "c", 1)}));
     IniCase missing = Case("read: folder missing", std::nullopt, {Read("S", "k", 41)});
     missing.missingDirectory = true;
     cases.push_back(missing);
@@ -143,6 +153,18 @@ void AddWrites(std::vector<IniCase>& cases) {
                          "; edited by hand\n[POSITION]\nWindowTop = 10 ; top\n[PARAMETER]\nsamplemode=4\n",
                          {Write("PARAMETER", "SampleMode", "1"), Write("POSITION", "WindowTop", "11"),
                           Write("POSITION", "WindowLeft", "12")}));
+    cases.push_back(Case("write: bytes above 0x7F", "[S]\r\nk=1\r\n", {Write("S", "k", "\x80\x81\x8D\x8F\x90\x9D\xA0\xFF")}));
+    cases.push_back(Case("write: utf-8 marker, bytes above 0x7F", "\xEF\xBB\xBF[S]\r\nk=1\r\n",
+                         {Write("S", "k", "\x80\x81\x8D\x8F\x90\x9D\xA0\xFF"), Write("\xC4", "\xE4", "x")}));
+    cases.push_back(Case("write: utf-8 marker, broken sequences",
+                         "\xEF\xBB\xBF[S]\r\na=\xC3\r\nb=\xE2\x82\r\nc=\xE2\x82x\r\nd=\xC0\xAF\r\ne=\xED\xA0\x80\r\n"
+                         "f=\xF4\x90\x80\x80\r\ng=\xF0\x9F\x98\x80\r\nh=\x80\xBF\r\ni=\xF0\x9F\x98\r\nj=\xFE\xFF\xC1\x81\r\n"
+                         "k=\xEF\xBF\xBF\xF5\x80\r\nl=\xE0\x80\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x8F\xBF\xBF\r\n",
+                         {Write("S", "z", "1")}));
+    for (const char* tail : {"\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xF0\x41", "\xE2\x41\x82"}) {
+        cases.push_back(Case(Join({"write: utf-8 marker, file ends in ", Escape(tail)}), Join({"\xEF\xBB\xBF[S]\r\nz=1\r\ny=", tail}),
+                             {Write("S", "z", "2")}));
+    }
     IniCase missing = Case("write: folder missing", std::nullopt, {Write("S", "k", "1"), Read("S", "k", 41)});
     missing.missingDirectory = true;
     cases.push_back(missing);
@@ -170,8 +192,8 @@ private:
     std::uint64_t state_;
 };
 
-const char* const kSections[] = {"PARAMETER", "POSITION", "S", "Two Words", "a", "[x]"};
-const char* const kKeys[] = {"SampleMode", "WindowTop", "dBOffset", "k", "Key With Space", "x", ";k"};
+const char* const kSections[] = {"PARAMETER", "POSITION", "S", "Two Words", "a", "[x]", "\xC4rger"};
+const char* const kKeys[] = {"SampleMode", "WindowTop", "dBOffset", "k", "Key With Space", "x", ";k", "gr\xF6\xDF" "e"};
 const char* const kBlanks[] = {"", "", "", " ", "\t", "  \t "};
 const char* const kLineEnds[] = {"\r\n", "\r\n", "\n", "\n", "\r", "\n\r", "\r\n\r\n"};
 
@@ -179,15 +201,24 @@ std::string RandomCase(CaseRandom& random, std::string_view name) {
     std::string out(name);
     if (random.Percent(50)) return out;
     for (char& c : out) {
+        const auto byte = static_cast<unsigned char>(c);
         if (c >= 'a' && c <= 'z' && random.Percent(40)) c = static_cast<char>(c - 'a' + 'A');
         else if (c >= 'A' && c <= 'Z' && random.Percent(40)) c = static_cast<char>(c - 'A' + 'a');
+        else if (byte >= 0xC0 && byte != 0xD7 && byte != 0xDF && byte != 0xF7 && byte != 0xFF && random.Percent(40)) c = static_cast<char>(byte ^ 0x20);
     }
     return out;
 }
 
+const char kOddBytes[] = {'\0', '\t', '\v', '\f', '\x1A', '\x7F', '\x80', '\x85', '\xA0', '\xC4', '\xE4', '\xFF'};
+
+// Mostly printable ASCII; now and then a control byte or one above 0x7F.
 std::string RandomPrintable(CaseRandom& random, int length) {
+    const bool odd = random.Percent(15);
     std::string out;
-    for (int i = 0; i < length; ++i) out += static_cast<char>(' ' + random.Below(95));
+    for (int i = 0; i < length; ++i) {
+        if (odd && random.Percent(10)) out += random.Below(2) == 0 ? random.Pick(kOddBytes) : static_cast<char>(0x80 + random.Below(128));
+        else out += static_cast<char>(' ' + random.Below(95));
+    }
     return out;
 }
 
@@ -263,9 +294,9 @@ IniOperation RandomOperation(CaseRandom& random) {
     return Write(std::move(section), std::move(key), std::move(value));
 }
 
-void AddGenerated(std::vector<IniCase>& cases) {
+void AddGenerated(std::vector<IniCase>& cases, int count) {
     CaseRandom random(0x7e57'1c0f'fee5'eedull);
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < count; ++i) {
         IniCase generated{"generated " + std::to_string(i), RandomFile(random), false, {}};
         for (int n = 1 + random.Below(4); n > 0; --n) generated.operations.push_back(RandomOperation(random));
         cases.push_back(std::move(generated));
@@ -279,13 +310,20 @@ void HashBytes(std::uint64_t& hash, std::string_view bytes) {
 
 }  // namespace
 
-std::vector<IniCase> AllIniCases() {
+std::vector<IniCase> IniCases(IniCaseSet set) {
     std::vector<IniCase> cases;
     AddNumberForms(cases);
     AddReadShapes(cases);
     AddWrites(cases);
-    AddGenerated(cases);
+    AddGenerated(cases, set == IniCaseSet::All ? kAllGeneratedCases : kSliceGeneratedCases);
     return cases;
+}
+
+bool ParseIniCaseSet(const std::string& name, IniCaseSet& set) {
+    if (name == "slice") set = IniCaseSet::Slice;
+    else if (name == "all") set = IniCaseSet::All;
+    else return false;
+    return true;
 }
 
 std::uint64_t Fingerprint(const std::vector<IniCase>& cases) {
