@@ -11,6 +11,7 @@
 #include "platform/win32/ButtonPaint_win.h"
 #include "platform/win32/GdiSurface_win.h"
 #include "platform/win32/ScopedGdi_win.h"
+#include "tests/win32/widgets/LookOwner.h"
 #include "widgets/ButtonPainter.h"
 #include "widgets/Theme.h"
 
@@ -21,12 +22,13 @@ constexpr int kHeight = 24;
 constexpr int kPaintsPerRound = 500;
 constexpr int kRounds = 9;
 
-excalibur::ButtonLook look;
+LookOwner owner;
+excalibur::ButtonLook& look = owner.look;
 
 LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_PAINT) {
-        platform::PaintButtonWindow(window, look);
+        platform::PaintButtonWindow(window, owner);
         return 0;
     }
     if (message == WM_ERASEBKGND) {

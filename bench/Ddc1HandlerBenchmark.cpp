@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "receiver/ReceiverDevice.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/CallingConvention.h"
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 
 // The ExtIO entry points the host knows, written once: name, result,
 // parameters. Every one is stdcall on i686 and exported undecorated. Every

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 
 namespace host {
 

@@ -7,7 +7,7 @@
 #include "host/SampleCapture.h"
 #include "host/SoakVerdict.h"
 #include "host/Spectrum.h"
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 
 namespace host {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "panel/SettingsPersistence.h"
-#include "plugin/ExParaBlock.h"
-#include "plugin/HostNotifier.h"
+#include "hostlink/ExParaBlock.h"
+#include "hostlink/HostNotifier.h"
 #include "receiver/SampleModes.h"
 #include "resources/ResourceIds.h"
 

@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "panel/PanelDialog.h"
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "receiver/ReceiverDevice.h"
 #include "widgets/MyButton.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 
 namespace excalibur {
 

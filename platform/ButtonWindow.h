@@ -8,10 +8,6 @@
 #include "platform/SystemTheme.h"
 #include "platform/WindowTypes.h"
 
-namespace excalibur {
-class MyButton;
-}
-
 namespace platform {
 
 // Opaque handles of the window system: HMENU, HBITMAP and HIMAGELIST on
@@ -80,9 +76,39 @@ public:
     virtual void DestroyImageList(ImageListHandle list) = 0;            // ImageList_Destroy
 };
 
-// The dialog's button control controlId as a window of button: on Windows the
-// real control, subclassed so that its messages reach button; natively a
+// Sent to the parent on every right-button press: wParam the control id, lParam 0.
+inline constexpr std::uint32_t WM_BUTTON_RCLICK = 0x218B;
+
+// The control that owns a button window: the window hands it its messages,
+// each inside the window's handling of that message (so DefaultProcessing
+// means that message), and asks it to paint.
+class ButtonEvents {
+public:
+    // Takes over the window. For a window it creates, the window system calls
+    // this before the window's first message.
+    virtual void Bind(std::unique_ptr<ButtonWindow> window) = 0;
+    virtual bool HasWindow() const = 0;
+    // The style the window is created with.
+    virtual std::uint32_t ForceStyle(std::uint32_t style) = 0;
+
+    // Draws the whole client area on the surface (WM_PAINT).
+    virtual void OnPaint(DrawingSurface& surface, Rect client) const = 0;
+    virtual void OnMouseMove(unsigned keyState, Point point) = 0;
+    virtual void OnLButtonDown() = 0;
+    virtual void OnLButtonUp() = 0;
+    virtual void OnRButtonDown() = 0;
+    virtual void OnKillFocus() = 0;
+    virtual void OnCaptureChanged(bool toThisWindow) = 0;
+    virtual void OnEnable() = 0;
+    virtual std::intptr_t OnSetCursor() = 0;
+
+protected:
+    ~ButtonEvents() = default;
+};
+
+// The dialog's button control controlId as a window of owner: on Windows the
+// real control, subclassed so that its messages reach owner; natively a
 // headless button of that dialog. Null when the dialog has no such control.
-std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, excalibur::MyButton& button);
+std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, ButtonEvents& owner);
 
 }  // namespace platform

@@ -2,7 +2,7 @@
 // or the device; no exception crosses this boundary.
 #include <cstring>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "plugin/ExtIoExport.h"
 #include "plugin/PluginModule.h"
 #include "receiver/ReceiverDevice.h"

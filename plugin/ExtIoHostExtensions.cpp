@@ -4,7 +4,7 @@
 // settings file see these changes like any other.
 #include <cstring>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "plugin/ExtIoExport.h"
 #include "plugin/PluginModule.h"
 #include "receiver/ReceiverDevice.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <new>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "receiver/Ddc1Conversion.h"
 #include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"

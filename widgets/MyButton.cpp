@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "widgets/ButtonPainter.h"
 #include "widgets/Theme.h"
 
 namespace excalibur {
@@ -276,6 +277,10 @@ void MyButton::OpenDropDownMenu() {
     RepaintNow();
     DropOwnCapture();
     if (menu) window.DestroyMenuHandle(menu);
+}
+
+void MyButton::OnPaint(platform::DrawingSurface& surface, platform::Rect client) const {
+    DrawButton(surface, client, Look());
 }
 
 ButtonLook MyButton::Look() const {

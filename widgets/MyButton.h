@@ -22,8 +22,7 @@ inline constexpr unsigned kIlcColor16 = 0x10;
 inline constexpr unsigned kIlcColor24 = 0x18;
 inline constexpr unsigned kIlcColor32 = 0x20;
 
-// Sent to the parent on every right-button press: wParam the control id, lParam 0.
-inline constexpr std::uint32_t WM_BUTTON_RCLICK = 0x218B;
+using platform::WM_BUTTON_RCLICK;
 inline constexpr std::uint32_t kTransparentImageColor = 0x00FF00FF;  // magenta
 
 // Image-list flags for a bitmap of this colour depth, always with a mask.
@@ -33,7 +32,7 @@ unsigned ImageListFlagsForDepth(int bitsPerPixel);
 // capture, a check state set from outside, an optional drop-down menu, and
 // an image. The window side (real or headless) hands it the messages; it
 // answers through the ButtonWindow it owns.
-class MyButton {
+class MyButton final : public platform::ButtonEvents {
 public:
     MyButton();
     ~MyButton();
@@ -44,10 +43,10 @@ public:
     void Bind(platform::WindowId dialog, int controlId);
     // Takes over an existing window: owner-drawn from now on, never the
     // default button, flat when its style says so.
-    void Bind(std::unique_ptr<platform::ButtonWindow> window);
+    void Bind(std::unique_ptr<platform::ButtonWindow> window) override;
     // The style for a window this button creates itself, with the same rules.
-    std::uint32_t ForceStyle(std::uint32_t style);
-    bool HasWindow() const;
+    std::uint32_t ForceStyle(std::uint32_t style) override;
+    bool HasWindow() const override;
 
     void SetCheckState(int state, int redraw);
     void SetTextColorAndFont(PackedColor color, int fontChoice, int redraw);
@@ -62,16 +61,17 @@ public:
 
     // Window messages. Each runs inside the window's handling of the message,
     // so DefaultProcessing means that message.
-    void OnMouseMove(unsigned keyState, platform::Point point);
-    void OnLButtonDown();
-    void OnLButtonUp();
-    void OnRButtonDown();
-    void OnKillFocus();
+    void OnPaint(platform::DrawingSurface& surface, platform::Rect client) const override;
+    void OnMouseMove(unsigned keyState, platform::Point point) override;
+    void OnLButtonDown() override;
+    void OnLButtonUp() override;
+    void OnRButtonDown() override;
+    void OnKillFocus() override;
     // Another window took the mouse capture: this button no longer sees the
     // pointer leave, so its hover and pressed looks end here.
-    void OnCaptureChanged(bool toThisWindow);
-    void OnEnable();
-    std::intptr_t OnSetCursor();
+    void OnCaptureChanged(bool toThisWindow) override;
+    void OnEnable() override;
+    std::intptr_t OnSetCursor() override;
     void OpenDropDownMenu();
 
     // What the painting reads.

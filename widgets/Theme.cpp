@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 
 namespace excalibur {
 

@@ -361,7 +361,7 @@ int LiveImageLists() {
 
 namespace platform {
 
-std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, excalibur::MyButton&) {
+std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, platform::ButtonEvents&) {
     const auto* control = std::find_if(std::begin(headless::kPanelButtons), std::end(headless::kPanelButtons),
                                        [&](const headless::TemplateButton& b) { return b.id == controlId; });
     if (control == std::end(headless::kPanelButtons) || !headless::WindowExists(dialog)) return nullptr;

@@ -2,11 +2,10 @@
 
 #include "platform/win32/GdiSurface_win.h"
 #include "platform/win32/ScopedGdi_win.h"
-#include "widgets/ButtonPainter.h"
 
 namespace platform {
 
-void PaintButtonWindow(HWND button, const excalibur::ButtonLook& look)
+void PaintButtonWindow(HWND button, const ButtonEvents& owner)
 {
     ScopedPaint paint(button);
     if (paint.Get() == nullptr) {
@@ -34,7 +33,7 @@ void PaintButtonWindow(HWND button, const excalibur::ButtonLook& look)
     }
 
     GdiSurface surface(memory.Get());
-    excalibur::DrawButton(surface, Rect{client.left, client.top, client.right, client.bottom}, look);
+    owner.OnPaint(surface, Rect{client.left, client.top, client.right, client.bottom});
     BitBlt(paint.Get(), client.left, client.top, width, height, memory.Get(), 0, 0, SRCCOPY);
 }
 

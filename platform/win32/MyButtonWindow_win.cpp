@@ -6,15 +6,14 @@
 
 #include "platform/ModuleResources.h"
 #include "platform/win32/ButtonPaint_win.h"
-#include "widgets/MyButton.h"
 
 namespace platform {
 namespace {
 
 class Win32ButtonWindow final : public ButtonWindow {
 public:
-    Win32ButtonWindow(HWND window, excalibur::MyButton& button, HMODULE resources)
-        : m_hWnd(window), m_button(button), m_hResources(resources) {
+    Win32ButtonWindow(HWND window, ButtonEvents& owner, HMODULE resources)
+        : m_hWnd(window), m_owner(owner), m_hResources(resources) {
         SetWindowSubclass(m_hWnd, SubclassProc, SubclassId(), reinterpret_cast<DWORD_PTR>(this));
     }
 
@@ -97,7 +96,7 @@ public:
     void SendRightClickToParent() override {
         if (!m_hWnd) return;
         if (const HWND parent = GetParent(m_hWnd)) {
-            SendMessageA(parent, excalibur::WM_BUTTON_RCLICK, static_cast<WPARAM>(GetDlgCtrlID(m_hWnd)), 0);
+            SendMessageA(parent, WM_BUTTON_RCLICK, static_cast<WPARAM>(GetDlgCtrlID(m_hWnd)), 0);
         }
     }
 
@@ -185,40 +184,40 @@ private:
         LRESULT result = 0;
         switch (message) {
             case WM_PAINT:
-                PaintButtonWindow(m_hWnd, m_button.Look());
+                PaintButtonWindow(m_hWnd, m_owner);
                 break;
             case WM_ERASEBKGND:
                 result = TRUE;
                 break;
             case WM_CREATE: {
                 auto* creation = reinterpret_cast<CREATESTRUCTA*>(lParam);
-                creation->style = static_cast<LONG>(m_button.ForceStyle(static_cast<std::uint32_t>(creation->style)));
+                creation->style = static_cast<LONG>(m_owner.ForceStyle(static_cast<std::uint32_t>(creation->style)));
                 result = DefaultProcessing() == -1 ? -1 : 0;
                 break;
             }
             case WM_SETCURSOR:
-                result = m_button.OnSetCursor();
+                result = m_owner.OnSetCursor();
                 break;
             case WM_RBUTTONDOWN:
-                m_button.OnRButtonDown();
+                m_owner.OnRButtonDown();
                 break;
             case WM_LBUTTONDOWN:
-                m_button.OnLButtonDown();
+                m_owner.OnLButtonDown();
                 break;
             case WM_LBUTTONUP:
-                m_button.OnLButtonUp();
+                m_owner.OnLButtonUp();
                 break;
             case WM_KILLFOCUS:
-                m_button.OnKillFocus();
+                m_owner.OnKillFocus();
                 break;
             case WM_CAPTURECHANGED:
-                m_button.OnCaptureChanged(reinterpret_cast<HWND>(lParam) == m_hWnd);
+                m_owner.OnCaptureChanged(reinterpret_cast<HWND>(lParam) == m_hWnd);
                 break;
             case WM_MOUSEMOVE:
-                m_button.OnMouseMove(static_cast<unsigned>(wParam), {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+                m_owner.OnMouseMove(static_cast<unsigned>(wParam), {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
                 break;
             case WM_ENABLE:
-                m_button.OnEnable();
+                m_owner.OnEnable();
                 break;
             case WM_NCDESTROY: {
                 const HWND window = m_hWnd;
@@ -236,14 +235,14 @@ private:
     }
 
     HWND m_hWnd;
-    excalibur::MyButton& m_button;
+    ButtonEvents& m_owner;
     HMODULE m_hResources;
     Message m_current;
 };
 
 // The button being created by CreateButtonWindow on this thread.
 struct PendingCreation {
-    excalibur::MyButton* button = nullptr;
+    ButtonEvents* owner = nullptr;
     HMODULE resources = nullptr;
     HHOOK hook = nullptr;
 };
@@ -251,43 +250,43 @@ thread_local PendingCreation pending;
 
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
     const HHOOK hook = pending.hook;
-    if (code == HCBT_CREATEWND && pending.button != nullptr) {
+    if (code == HCBT_CREATEWND && pending.owner != nullptr) {
         // The first window made is the button: bind it before WM_NCCREATE.
-        excalibur::MyButton& button = *pending.button;
-        pending.button = nullptr;
-        BindButtonWindow(reinterpret_cast<HWND>(wParam), button, pending.resources);
+        ButtonEvents& owner = *pending.owner;
+        pending.owner = nullptr;
+        BindButtonWindow(reinterpret_cast<HWND>(wParam), owner, pending.resources);
     }
     return CallNextHookEx(hook, code, wParam, lParam);
 }
 
 }  // namespace
 
-std::unique_ptr<ButtonWindow> SubclassButtonWindow(HWND window, excalibur::MyButton& button, HMODULE resources) {
+std::unique_ptr<ButtonWindow> SubclassButtonWindow(HWND window, ButtonEvents& owner, HMODULE resources) {
     if (window == nullptr) return nullptr;
-    return std::make_unique<Win32ButtonWindow>(window, button, resources);
+    return std::make_unique<Win32ButtonWindow>(window, owner, resources);
 }
 
-void BindButtonWindow(HWND window, excalibur::MyButton& button, HMODULE resources) {
-    button.Bind(SubclassButtonWindow(window, button, resources));
+void BindButtonWindow(HWND window, ButtonEvents& owner, HMODULE resources) {
+    owner.Bind(SubclassButtonWindow(window, owner, resources));
 }
 
-HWND CreateButtonWindow(excalibur::MyButton& button, const char* text, DWORD style, const RECT& rect, HWND parent,
+HWND CreateButtonWindow(ButtonEvents& owner, const char* text, DWORD style, const RECT& rect, HWND parent,
                         int controlId, HMODULE resources) {
-    const DWORD forced = button.ForceStyle(style);
-    pending = {&button, resources, SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId())};
+    const DWORD forced = owner.ForceStyle(style);
+    pending = {&owner, resources, SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId())};
     const HWND window = CreateWindowExA(0, "BUTTON", text, forced, rect.left, rect.top, rect.right - rect.left,
                                         rect.bottom - rect.top, parent,
                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                         GetModuleHandleA(nullptr), nullptr);
     if (pending.hook) UnhookWindowsHookEx(pending.hook);
     pending = {};
-    if (window != nullptr && !button.HasWindow()) BindButtonWindow(window, button, resources);
+    if (window != nullptr && !owner.HasWindow()) BindButtonWindow(window, owner, resources);
     return window;
 }
 
-std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, excalibur::MyButton& button) {
+std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, ButtonEvents& owner) {
     const HWND window = GetDlgItem(reinterpret_cast<HWND>(static_cast<UINT_PTR>(dialog)), controlId);
-    return SubclassButtonWindow(window, button, static_cast<HMODULE>(OwnModule()));
+    return SubclassButtonWindow(window, owner, static_cast<HMODULE>(OwnModule()));
 }
 
 }  // namespace platform

@@ -13,7 +13,7 @@
 #include "host/NotificationWindow.h"
 #include "host/Notifications.h"
 #include "host/PluginLibrary.h"
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "tests/support/TestEnvironment.h"
 
 // What the plug-in handed the host's callback.

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/CallingConvention.h"
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "tests/host_fixture/FixtureExport.h"
 #include "tests/host_fixture/ToneStream.h"
 

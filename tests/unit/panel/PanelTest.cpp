@@ -5,8 +5,9 @@
 
 #include "panel/ReceiverPanel.h"
 #include "panel/SettingsFile.h"
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "resources/ResourceIds.h"
+#include "tests/support/ModuleState.h"
 #include "tests/support/PanelDriver.h"
 #ifndef _WIN32
 #include "platform/headless/HeadlessWindows.h"
@@ -39,9 +40,7 @@ std::ostream& operator<<(std::ostream& out, const Posted& posted) {
 class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        exPara = ExParaBlock{};
-        exPara.sampleMode = 2;
-        hostCallback.Replace(nullptr);
+        testsupport::ResetModuleState();
         folder = std::filesystem::temp_directory_path() /
                  ("panel-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());

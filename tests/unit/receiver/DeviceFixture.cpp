@@ -1,5 +1,7 @@
 #include "tests/unit/receiver/DeviceFixture.h"
 
+#include "tests/support/ModuleState.h"
+
 CallbackRecorder& CallbackRecorder::Instance() {
     static CallbackRecorder recorder;
     return recorder;
@@ -30,11 +32,8 @@ std::vector<CallbackRecord> CallbackRecorder::StatusCalls() {
 }
 
 void DeviceTest::SetUp() {
-    excalibur::exPara = excalibur::ExParaBlock{};
-    excalibur::exPara.sampleMode = 2;
+    testsupport::ResetModuleState();
     excalibur::exPara.levelOffset = -174;
-    excalibur::loFrequency = 7050000;
-    excalibur::hostCallback.Replace(nullptr);
     CallbackRecorder::Instance().Clear();
     logPath = testsupport::TemporaryPath("g31ddc-log");
     testsupport::SetEnvironment("G31DDC_SIM_LOG", logPath.c_str());

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "receiver/ReceiverDevice.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "panel/SettingsPersistence.h"
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 
 // What one run of the plug-in does with the settings file, for tests that
 // break the file: load the five settings and the window position at start-up

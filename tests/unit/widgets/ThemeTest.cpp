@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/headless/HeadlessFont.h"
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "widgets/Theme.h"
 
 namespace excalibur {

@@ -6,6 +6,7 @@
 #include "platform/win32/ScopedGdi_win.h"
 #include "tests/unit/widgets/PaintCanvas.h"
 #include "tests/win32/widgets/GdiCanvas.h"
+#include "tests/win32/widgets/LookOwner.h"
 #include "widgets/ButtonPainter.h"
 #include "widgets/Theme.h"
 
@@ -14,7 +15,7 @@ namespace {
 constexpr COLORREF kParentColor = RGB(0, 200, 0);
 
 struct Probe {
-    excalibur::ButtonLook look;
+    LookOwner owner;
     int paints = 0;
 };
 
@@ -27,7 +28,7 @@ LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     auto* probe = reinterpret_cast<Probe*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message == WM_PAINT && probe != nullptr) {
         ++probe->paints;
-        platform::PaintButtonWindow(window, probe->look);
+        platform::PaintButtonWindow(window, probe->owner);
         return 0;
     }
     if (message == WM_ERASEBKGND) {
@@ -126,10 +127,10 @@ protected:
 TEST_F(PaintButtonWindow, ShowsWhatDrawButtonDraws)
 {
     Probe probe;
-    probe.look.label = "Rate";
-    probe.look.menuId = 1020;
-    probe.look.check = 1;
-    probe.look.hover = 1;
+    probe.owner.look.label = "Rate";
+    probe.owner.look.menuId = 1020;
+    probe.owner.look.check = 1;
+    probe.owner.look.hover = 1;
     HWND window = Create("PaintProbe", s_probeHost, 5, 5, 80, 24, &probe);
     ASSERT_NE(window, nullptr);
     UpdateWindow(window);
@@ -140,16 +141,16 @@ TEST_F(PaintButtonWindow, ShowsWhatDrawButtonDraws)
     EXPECT_FALSE(GetUpdateRect(window, &update, FALSE)) << "the paint validates the window";
 
     const painttest::Canvas expected = painttest::Paint(80, 24, 0, [&](platform::DrawingSurface& surface) {
-        excalibur::DrawButton(surface, platform::Rect{0, 0, 80, 24}, probe.look);
+        excalibur::DrawButton(surface, platform::Rect{0, 0, 80, 24}, probe.owner.look);
     });
     EXPECT_EQ(WindowPixels(window, 80, 24), expected.pixels);
 
     // Repainting after a change shows the new state.
-    probe.look.check = 0;
-    probe.look.label = "";
+    probe.owner.look.check = 0;
+    probe.owner.look.label = "";
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     const painttest::Canvas changed = painttest::Paint(80, 24, 0, [&](platform::DrawingSurface& surface) {
-        excalibur::DrawButton(surface, platform::Rect{0, 0, 80, 24}, probe.look);
+        excalibur::DrawButton(surface, platform::Rect{0, 0, 80, 24}, probe.owner.look);
     });
     EXPECT_EQ(WindowPixels(window, 80, 24), changed.pixels);
 }
@@ -175,10 +176,10 @@ std::size_t FreeGdiHandles()
 TEST_F(PaintButtonWindow, RepeatedPaintsKeepNoGdiObjects)
 {
     Probe probe;
-    probe.look.menuId = 1;
-    probe.look.enabled = false;
-    probe.look.label = "x";
-    probe.look.imageWidth = 0;
+    probe.owner.look.menuId = 1;
+    probe.owner.look.enabled = false;
+    probe.owner.look.label = "x";
+    probe.owner.look.imageWidth = 0;
     HWND window = Create("PaintProbe", s_probeHost, 5, 40, 60, 20, &probe);
     ASSERT_NE(window, nullptr);
     UpdateWindow(window);
@@ -190,7 +191,7 @@ TEST_F(PaintButtonWindow, RepeatedPaintsKeepNoGdiObjects)
     DeleteObject(kept);
 
     for (int i = 0; i < 300; ++i) {
-        probe.look.hover = i & 1;
+        probe.owner.look.hover = i & 1;
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     }
     EXPECT_GE(probe.paints, 301);

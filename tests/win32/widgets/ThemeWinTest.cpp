@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "widgets/Theme.h"
 
 namespace excalibur {

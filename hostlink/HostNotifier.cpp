@@ -1,4 +1,4 @@
-#include "plugin/HostNotifier.h"
+#include "hostlink/HostNotifier.h"
 
 namespace excalibur {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 #include "platform/WindowTypes.h"
 
 namespace excalibur {

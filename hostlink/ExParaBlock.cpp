@@ -1,4 +1,4 @@
-#include "plugin/ExParaBlock.h"
+#include "hostlink/ExParaBlock.h"
 
 namespace excalibur {
 
