@@ -1,5 +1,7 @@
 #include "host/SoakVerdict.h"
 
+#include "receiver/SampleModes.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -13,8 +15,6 @@
 
 namespace host {
 namespace {
-
-constexpr double sampleModeRates[] = {50000.0, 100000.0, 200000.0, 500000.0, 1000000.0};
 
 std::string Format(const char* format, ...) __attribute__((format(SOAK_PRINTF_FORMAT, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -121,7 +121,7 @@ void JudgeStalls(const SoakRun& run, SoakVerdict& verdict) {
 }  // namespace
 
 double SampleModeRate(int mode) {
-    return sampleModeRates[std::clamp(mode, 0, static_cast<int>(std::size(sampleModeRates)) - 1)];
+    return excalibur::SampleModeTable[excalibur::ClampSampleMode(mode)].sampleRate;
 }
 
 const char* SoakCallName(SoakCall call) {

@@ -24,9 +24,7 @@ constexpr int kShowRequest = 2;
 constexpr int kHideRequest = 3;
 
 const char* SampleButtonLabel(int mode) {
-    static constexpr const char* kLabels[] = {"50 kHz Sample", "100 kHz Sample", "200 kHz Sample",
-                                              "500 kHz Sample", "1.0 MHz Sample"};
-    return kLabels[ClampSampleMode(mode)];
+    return SampleModeTable[ClampSampleMode(mode)].buttonLabel;
 }
 
 }  // namespace

@@ -47,12 +47,12 @@ EXTIO_EXPORT void EXCALIBUR_STDCALL StopHW() {
 }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL HideGUI() {
-    Guarded([] { thePanel.ShowPanel(0); });
+    Guarded([] { thePanel.ShowPanel(platform::kShowHide); });
 }
 EXTIO_ALIAS(CloseHW, HideGUI);
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL ShowGUI() {
-    Guarded([] { thePanel.ShowPanel(5); });
+    Guarded([] { thePanel.ShowPanel(platform::kShowShow); });
 }
 
 EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL SetHWLO(std::int32_t frequency) {

@@ -2,12 +2,13 @@
 // attenuator. Each goes through the same setting operation as the panel and
 // the extended exports, so the panel, the host's notifications and the
 // settings file see these changes like any other.
-#include <cstring>
+#include <iterator>
 
 #include "hostlink/ExParaBlock.h"
 #include "plugin/ExtIoExport.h"
 #include "plugin/PluginModule.h"
 #include "receiver/ReceiverDevice.h"
+#include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
 
 using namespace excalibur;
@@ -16,16 +17,10 @@ namespace {
 
 constexpr int kUnknownIndex = 1;
 // Attenuator steps, ascending: index 0 is the attenuator on.
-constexpr float kAttenuatorSteps[] = {-21.0f, 0.0f};
+constexpr float kAttenuatorSteps[] = {-static_cast<float>(driver::kAttenuatorDecibels), 0.0f};
 constexpr int kAttenuatorOnIndex = 0;
 constexpr int kAttenuatorOffIndex = 1;
-constexpr int kAttenuatorStepCount = 2;
-
-struct HostVersion {
-    char name[64] = {};
-    int major = 0;
-    int minor = 0;
-} hostVersion;
+constexpr int kAttenuatorStepCount = static_cast<int>(std::size(kAttenuatorSteps));
 
 }  // namespace
 
@@ -68,12 +63,5 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL SetAttenuator(int index) {
     }, kUnknownIndex);
 }
 
-EXTIO_EXPORT void EXCALIBUR_STDCALL VersionInfo(const char* host, int major, int minor) {
-    hostVersion.name[0] = '\0';
-    if (host != nullptr) {
-        std::strncpy(hostVersion.name, host, sizeof hostVersion.name - 1);
-        hostVersion.name[sizeof hostVersion.name - 1] = '\0';
-    }
-    hostVersion.major = major;
-    hostVersion.minor = minor;
-}
+// The host's name and version change nothing the plug-in does.
+EXTIO_EXPORT void EXCALIBUR_STDCALL VersionInfo(const char*, int, int) {}

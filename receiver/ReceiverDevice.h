@@ -24,8 +24,10 @@ extern g31ddc::ReceiverApi receiverApi;
 inline constexpr const char* kDriverLibraryName = "G31DDCAPI.dll";
 inline constexpr std::size_t kSampleBufferFloats = 8192;
 
-// One WR-G31DDC receiver driven through the driver library. Every operation
-// does nothing while no receiver is open (deviceHandle < 0).
+// One WR-G31DDC receiver driven through the driver library. While no receiver
+// is open (deviceHandle < 0) nothing reaches the driver; Tune still keeps the
+// frequency, Stop still ends the streaming state and ApplyLevelOffset still
+// sets the gain.
 class ReceiverDevice {
 public:
     ReceiverDevice();

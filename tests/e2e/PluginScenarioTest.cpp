@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "tests/e2e/PluginScenarioFixture.h"
+#include "receiver/SampleModes.h"
 #include "resources/ResourceIds.h"
 #include "tests/support/ModalMessageWatcher.h"
 #include "tests/support/PanelDriver.h"
@@ -496,9 +497,7 @@ TEST_F(PluginScenario, ADriverLackingOneEntryPointIsNotUsed) {
 namespace {
 
 std::string SampleLabel(int mode) {
-    static const char* const kLabels[] = {"50 kHz Sample", "100 kHz Sample", "200 kHz Sample", "500 kHz Sample",
-                                          "1.0 MHz Sample"};
-    return kLabels[std::clamp(mode, 0, 4)];
+    return excalibur::SampleModeTable[excalibur::ClampSampleMode(mode)].buttonLabel;
 }
 
 }  // namespace

@@ -208,23 +208,23 @@ TEST_F(PanelTest, ShowingAndHidingPostsAsTheWindowSystemReportsIt) {
     EXPECT_FALSE(paneldriver::IsVisible(window));
     EXPECT_TRUE(TakePosts().empty());
 
-    panel->ShowPanel(5);
+    panel->ShowPanel(platform::kShowShow);
     EXPECT_TRUE(paneldriver::IsVisible(window));
     EXPECT_EQ(exPara.panelVisible, 1);
     EXPECT_EQ(paneldriver::Foreground(), window);
-    panel->ShowPanel(5);
+    panel->ShowPanel(platform::kShowShow);
     EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgPanel, 1}}));
 
-    panel->ShowPanel(0);
+    panel->ShowPanel(platform::kShowHide);
     EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgPanel, 0}}));
     EXPECT_EQ(exPara.panelVisible, 0);
 
     // Close box and Escape: the hide, then the close itself. Enter: nothing.
-    panel->ShowPanel(5);
+    panel->ShowPanel(platform::kShowShow);
     TakePosts();
     paneldriver::CloseBox(window);
     EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgPanel, 0}, {kMsgPanel, 0}}));
-    panel->ShowPanel(5);
+    panel->ShowPanel(platform::kShowShow);
     TakePosts();
     paneldriver::DialogCommand(window, 2);
     EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgPanel, 0}, {kMsgPanel, 0}}));
@@ -233,7 +233,7 @@ TEST_F(PanelTest, ShowingAndHidingPostsAsTheWindowSystemReportsIt) {
     EXPECT_TRUE(TakePosts().empty());
 
     // Destroying the visible panel is no hide the host hears of.
-    panel->ShowPanel(5);
+    panel->ShowPanel(platform::kShowShow);
     TakePosts();
     panel->DestroyWindow();
     EXPECT_TRUE(TakePosts().empty());
@@ -243,7 +243,7 @@ TEST_F(PanelTest, APanelAskedToShowBeforeCreationAppearsWithoutANotification) {
     UseHostWindow();
     exPara.panelVisible = 0;
     panel = std::make_unique<ReceiverPanel>();
-    panel->ShowPanel(5);
+    panel->ShowPanel(platform::kShowShow);
     EXPECT_EQ(panel->Window(), 0u);
     panel->CreateModeless();
     EXPECT_TRUE(paneldriver::IsVisible(panel->Window()));
