@@ -41,6 +41,13 @@ std::vector<PostedMessage> TakePostedMessages(WindowId window) {
     return taken;
 }
 
+void WatchPosts(WindowId window, std::function<void(const PostedMessage&)> watcher) {
+    auto& system = System();
+    std::lock_guard lock(system.mutex);
+    const auto found = system.windows.find(window);
+    if (found != system.windows.end()) found->second.postWatcher = std::move(watcher);
+}
+
 namespace {
 
 bool RequestsForThisThread(const detail::WindowSystem& system) {
@@ -92,13 +99,18 @@ namespace platform {
 
 void PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     auto& system = headless::detail::System();
+    const headless::PostedMessage posted{window, message, wParam, lParam};
+    std::function<void(const headless::PostedMessage&)> watcher;
     {
         std::lock_guard lock(system.mutex);
         const auto found = system.windows.find(window);
         // Like PostMessage to a destroyed window: the post fails, nobody hears.
         if (found == system.windows.end()) return;
-        found->second.posted.push_back({window, message, wParam, lParam});
+        found->second.posted.push_back(posted);
+        watcher = found->second.postWatcher;
     }
+    // Without the lock: the watcher may read the window system.
+    if (watcher) watcher(posted);
     system.posted.notify_all();
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ void DestroyHostWindow(WindowId window);
 
 // Everything posted to the window since the last call, oldest first.
 std::vector<PostedMessage> TakePostedMessages(WindowId window);
+
+// For tests: called with each message as it is queued for the window, on the
+// posting thread before the post returns, so that it sees what the poster had
+// done before posting and nothing after. An empty function ends the watch.
+void WatchPosts(WindowId window, std::function<void(const PostedMessage&)> watcher);
 
 // Waits until at least one message is queued for the window, or a panel
 // request for a window of this thread, or the timeout ends.

@@ -3,6 +3,7 @@
 // The state behind the headless window system; private to platform/headless.
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -17,6 +18,7 @@ namespace detail {
 
 struct WindowState {
     std::deque<PostedMessage> posted;
+    std::function<void(const PostedMessage&)> postWatcher;
     std::deque<int> panelRequests;
     platform::DialogEvents* events = nullptr;
     bool visible = false;

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "panel/ReceiverPanel.h"
 #include "panel/SettingsFile.h"
@@ -186,6 +188,18 @@ TEST_F(PanelTest, SampleModeChangesRefreshBeforeTheyPost) {
     UseHostWindow();
     CreatePanel();
     TakePosts();
+#ifndef _WIN32
+    // What the sample button showed as each post was queued. Only the native
+    // window system lets a test see that moment; on Windows a post is seen
+    // when it is dispatched, after the panel has done everything.
+    std::vector<std::string> shownAtPost;
+    headless::WatchPosts(hostWindow, [&](const headless::PostedMessage& posted) {
+        if (posted.message == kMsgSampleMode) {
+            shownAtPost.push_back(paneldriver::ControlText(panel->Window(), IDC_SAMPLE_BUTTON) + " / " +
+                                  std::to_string(panel->SampleButton().m_nMenuSelection));
+        }
+    });
+#endif
     panel->ChangeSampleMode(3);
     EXPECT_EQ(exPara.sampleMode, 3);
     EXPECT_EQ(panel->SampleButton().m_nMenuSelection, 3);
@@ -199,6 +213,11 @@ TEST_F(PanelTest, SampleModeChangesRefreshBeforeTheyPost) {
     paneldriver::ClickControl(panel->Window(), IDC_SAMPLE_BUTTON);
     EXPECT_EQ(exPara.sampleMode, 0);
     EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgSampleMode, 0}}));
+#ifndef _WIN32
+    headless::WatchPosts(hostWindow, nullptr);
+    EXPECT_EQ(shownAtPost, (std::vector<std::string>{"500 kHz Sample / 3", "500 kHz Sample / 3",
+                                                     "1.0 MHz Sample / 4", "50 kHz Sample / 0"}));
+#endif
 }
 
 TEST_F(PanelTest, ShowingAndHidingPostsAsTheWindowSystemReportsIt) {

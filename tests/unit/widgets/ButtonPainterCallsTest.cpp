@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "widgets/ButtonPainter.h"
+#include "widgets/MyButton.h"
 #include "widgets/Theme.h"
 
 namespace excalibur {
@@ -264,6 +265,18 @@ TEST_F(PainterCalls, ArrowGeometryAndColours)
     EXPECT_EQ(disabled.lines[0].first, (Point{90 - 9, cy + 1}));
     EXPECT_EQ(disabled.lines[0].second, (Point{90 - 6, cy - 2}));
     EXPECT_EQ(disabled.linePen, theme.HighlightColor);
+}
+
+// A new button has no text colour of its own: its label takes the theme's,
+// and white on a checked 3-D face, which a colour of its own never turns.
+TEST_F(PainterCalls, ANewButtonsLabelTakesTheThemesColour)
+{
+    MyButton button;
+    EXPECT_EQ(Draw(button.Look()).texts.at(0).color, theme.ButtonTextColor);
+    button.SetCheckState(1, 0);
+    EXPECT_EQ(Draw(button.Look()).texts.at(0).color, PackRgb(255, 255, 255));
+    button.SetTextColorAndFont(PackRgb(200, 0, 0), 0, 0);
+    EXPECT_EQ(Draw(button.Look()).texts.at(0).color, PackRgb(200, 0, 0));
 }
 
 TEST_F(PainterCalls, MissingFontKeepsTheCurrentOne)
