@@ -6,7 +6,7 @@
 
 namespace host {
 
-// Appends little- or big-endian fields, for the file formats the host writes.
+// Appends little-endian fields, for the WAV files the host writes.
 class ByteWriter {
 public:
     void Text(std::string_view text) { bytes_.insert(bytes_.end(), text.begin(), text.end()); }
@@ -16,9 +16,6 @@ public:
     }
     void U32le(std::uint32_t value) {
         for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
-    void U32be(std::uint32_t value) {
-        for (int shift = 24; shift >= 0; shift -= 8) bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
     }
     void Bytes(const std::uint8_t* data, std::size_t size) { bytes_.insert(bytes_.end(), data, data + size); }
 

@@ -208,9 +208,7 @@ void HostSession::CaptureScreenshot() {
     std::string error;
     if (const std::optional<PanelImage> image = CapturePanel(request, error)) {
         const RgbImage& pixels = image->pixels;
-        const auto png = EncodePng(pixels.Pixels(), static_cast<std::uint32_t>(pixels.Width()),
-                                   static_cast<std::uint32_t>(pixels.Height()), PngPixelFormat::Rgb);
-        if (WriteFileBytes(options_.screenshotPath, png, error)) {
+        if (WritePng(options_.screenshotPath, pixels, error)) {
             report_.outputs.push_back("screenshot: " + options_.screenshotPath + " (" + std::to_string(pixels.Width()) +
                                       " x " + std::to_string(pixels.Height()) + " pixels, " +
                                       (image->wholeWindow ? "whole window"
@@ -346,9 +344,7 @@ int HostSession::Analyse() {
     }
     if (!options_.plotPath.empty()) {
         const RgbImage plot = DrawSpectrumPlot(report_.spectrum, report_.peaks);
-        const auto png = EncodePng(plot.Pixels(), static_cast<std::uint32_t>(plot.Width()),
-                                   static_cast<std::uint32_t>(plot.Height()), PngPixelFormat::Rgb);
-        if (WriteFileBytes(options_.plotPath, png, error)) {
+        if (WritePng(options_.plotPath, plot, error)) {
             report_.outputs.push_back("plot: " + options_.plotPath);
         } else {
             std::fprintf(stderr, "extio-host: --plot: %s\n", error.c_str());

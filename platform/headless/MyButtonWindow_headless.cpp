@@ -8,7 +8,7 @@
 #include "platform/PanelWindow.h"
 #include "platform/headless/HeadlessWindows.h"
 #include "platform/headless/MemoryImage.h"
-#include "resources/ResourceIds.h"
+#include "platform/headless/PanelTemplate.h"
 
 namespace headless {
 namespace {
@@ -32,21 +32,6 @@ struct BitmapResource {
     int bitsPerPixel = 0;
 };
 
-// The buttons of template 1000: text and rectangle in dialog units.
-struct TemplateButton {
-    int id;
-    const char* text;
-    int x, y, width, height;
-};
-constexpr TemplateButton kPanelButtons[] = {
-    {IDC_PICTURE_BUTTON, "", 3, 4, 152, 110},        {IDC_ATTENUATOR_BUTTON, "21 dB ATT", 3, 117, 48, 13},
-    {IDC_SAMPLE_BUTTON, "select Samples", 52, 117, 90, 13}, {IDC_HELP_BUTTON, "?", 145, 118, 10, 11},
-    {IDC_DITHER_BUTTON, "Ditter", 3, 131, 24, 13},   {IDC_NOISE_BLANKER_BUTTON, "NB", 28, 131, 18, 13},
-};
-// Dialog units of "MS Sans Serif" 8 and the frame of a captioned dialog, in pixels.
-constexpr int kUnitX = 6, kUnitY = 13;
-constexpr int kFrameLeft = 3, kFrameTop = 22;
-
 struct Registry {
     std::mutex mutex;
     std::map<unsigned, std::vector<MenuItem>> menus;
@@ -57,14 +42,11 @@ struct Registry {
     int liveBitmaps = 0;
     int liveImageLists = 0;
 
+    // Menu 1020 and bitmap 136 as resources/ExtIO_Excalibur.rc has them.
     Registry() {
-        menus[IDR_SAMPLE_MENU] = {
-            {ID_SAMPLES_50KHZ, "  50 kHz"},          {ID_SAMPLES_100KHZ, "100 kHz"},
-            {ID_SAMPLES_200KHZ, "200 kHz"},          {ID_SAMPLES_500KHZ, "500 kHz"},
-            {ID_SAMPLES_1MHZ, "1.0 MHz"},            {ID_SAMPLES_1_6MHZ, "1.6 MHz", true},
-            {ID_SAMPLES_2MHZ, "2.0 MHz", true},      {ID_SAMPLES_2_5MHZ, "2.5 MHz", true},
-        };
-        bitmaps[IDB_RECEIVER_PICTURE] = {200, 152, 8};
+        auto& menu = menus[rc::kMenuId];
+        for (const rc::MenuItem& item : rc::kMenuItems) menu.push_back({item.id, item.text, item.greyed});
+        bitmaps[rc::kBitmapId] = {rc::kBitmapWidth, rc::kBitmapHeight, rc::kBitmapBitsPerPixel};
     }
 };
 
@@ -361,18 +343,19 @@ int LiveImageLists() {
 
 namespace platform {
 
-std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, platform::ButtonEvents&) {
-    const auto* control = std::find_if(std::begin(headless::kPanelButtons), std::end(headless::kPanelButtons),
-                                       [&](const headless::TemplateButton& b) { return b.id == controlId; });
-    if (control == std::end(headless::kPanelButtons) || !headless::WindowExists(dialog)) return nullptr;
+std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, ButtonEvents&) {
+    namespace layout = headless::panel_template;
+    const rc::DialogControl* control = layout::FindPushButton(controlId);
+    if (control == nullptr || !headless::WindowExists(dialog)) return nullptr;
     std::string label = headless::ControlText(dialog, controlId);
     if (label.empty()) label = control->text;
     auto window = std::make_unique<headless::HeadlessButtonWindow>(dialog, controlId, label);
+    window->style = control->style;
     const Rect frame = headless::WindowRectOf(dialog);
-    const int left = frame.left + headless::kFrameLeft + control->x * headless::kUnitX / 4;
-    const int top = frame.top + headless::kFrameTop + control->y * headless::kUnitY / 8;
-    window->screenRect = {left, top, left + control->width * headless::kUnitX / 4,
-                          top + control->height * headless::kUnitY / 8};
+    const int left = frame.left + layout::kFrameLeft + layout::PixelsAcross(control->x);
+    const int top = frame.top + layout::kFrameTop + layout::PixelsDown(control->y);
+    window->screenRect = {left, top, left + layout::PixelsAcross(control->width),
+                          top + layout::PixelsDown(control->height)};
     return window;
 }
 

@@ -9,7 +9,8 @@
 
 // The native build's button window: in-memory state that a test or the
 // native host reads and scripts. Menus and bitmaps come from a small
-// resource table that already holds the plug-in's menu 1020 and bitmap 136.
+// resource table that already holds the plug-in's menu 1020 and bitmap 136,
+// read from resources/ExtIO_Excalibur.rc at build time.
 namespace headless {
 
 using platform::WindowId;
@@ -87,7 +88,7 @@ public:
 
     // Scripted by tests and the native host.
     bool enabled = true;
-    std::uint32_t style = 0x50010000;  // a push button with a tab stop, as in the template
+    std::uint32_t style = 0x50010000;  // a push button with a tab stop; a panel's button takes its template's
     platform::Rect screenRect{0, 0, 75, 21};
     platform::Point cursor{-1, -1};    // in client coordinates
     MenuAnswer menuAnswer;

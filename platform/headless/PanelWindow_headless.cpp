@@ -1,5 +1,6 @@
 #include "platform/PanelWindow.h"
 
+#include "platform/headless/PanelTemplate.h"
 #include "platform/headless/WindowSystemState.h"
 
 // The panel's dialog natively: a window record with visibility, a screen
@@ -12,9 +13,9 @@ using headless::detail::System;
 using headless::detail::WindowState;
 using platform::WindowId;
 
-// Template 1000 at the default dialog font, centred on a 1280 × 1024 screen.
-constexpr int kPanelWidth = 244;
-constexpr int kPanelHeight = 268;
+// Template 1000 (PanelTemplate.h), centred on a 1280 × 1024 screen.
+using headless::panel_template::kPanelHeight;
+using headless::panel_template::kPanelWidth;
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 1024;
 

@@ -13,6 +13,7 @@
 #include "tests/support/PanelDriver.h"
 #ifndef _WIN32
 #include "platform/headless/HeadlessWindows.h"
+#include "platform/headless/MyButtonWindow_headless.h"
 #endif
 #include "tests/support/TestEnvironment.h"
 
@@ -292,6 +293,35 @@ TEST_F(PanelTest, HelpAndPictureButtonsOpenTheDocumentation) {
     const auto opened = headless::OpenedAddresses();
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_NE(opened[0].find("/manuals/orvanta/opensource"), std::string::npos);
+}
+
+// The headless layer lays template 1000 out in pixels: the dialog centred on
+// its 1280 x 1024 screen, each button at the template's rectangle.
+TEST_F(PanelTest, TheHeadlessDialogAndItsButtonsSitWhereTheTemplatePutsThem) {
+    CreatePanel();
+    const auto rect = paneldriver::Rect(panel->Window());
+    EXPECT_EQ(rect.left, 518);
+    EXPECT_EQ(rect.top, 378);
+    EXPECT_EQ(rect.Width(), 244);
+    EXPECT_EQ(rect.Height(), 268);
+    const struct {
+        int id;
+        platform::Rect rect;
+    } buttons[] = {
+        {IDC_PICTURE_BUTTON, {525, 406, 753, 584}}, {IDC_ATTENUATOR_BUTTON, {525, 590, 597, 611}},
+        {IDC_SAMPLE_BUTTON, {599, 590, 734, 611}},  {IDC_HELP_BUTTON, {738, 591, 753, 608}},
+        {IDC_DITHER_BUTTON, {525, 612, 561, 633}},  {IDC_NOISE_BLANKER_BUTTON, {563, 612, 590, 633}},
+    };
+    for (const auto& button : buttons) {
+        SCOPED_TRACE(button.id);
+        const auto* window = headless::FindButtonWindow(panel->Window(), button.id);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->screenRect.left, button.rect.left);
+        EXPECT_EQ(window->screenRect.top, button.rect.top);
+        EXPECT_EQ(window->screenRect.right, button.rect.right);
+        EXPECT_EQ(window->screenRect.bottom, button.rect.bottom);
+    }
+    EXPECT_EQ(headless::FindButtonWindow(panel->Window(), IDC_LEVEL_SPIN), nullptr) << "not a button";
 }
 #endif
 
