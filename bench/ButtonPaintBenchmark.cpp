@@ -8,8 +8,7 @@
 
 namespace {
 
-excalibur::ButtonLook DropDownButton(int check, int hover)
-{
+excalibur::ButtonLook DropDownButton(int check, int hover) {
     excalibur::ButtonLook look;
     look.label = "200 kHz";
     look.menuId = 1020;
@@ -18,10 +17,10 @@ excalibur::ButtonLook DropDownButton(int check, int hover)
     return look;
 }
 
-void PaintDropDownButton(benchmark::State& state)
-{
+void PaintDropDownButton(benchmark::State& state) {
     excalibur::InitTheme();
-    const excalibur::ButtonLook look = DropDownButton(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const excalibur::ButtonLook look =
+        DropDownButton(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     constexpr int kWidth = 80;
     constexpr int kHeight = 24;
     for (auto _ : state) {
@@ -32,8 +31,7 @@ void PaintDropDownButton(benchmark::State& state)
 }
 BENCHMARK(PaintDropDownButton)->ArgNames({"check", "hover"})->Args({0, 0})->Args({1, 1});
 
-void DrawDropDownGradientOnly(benchmark::State& state)
-{
+void DrawDropDownGradientOnly(benchmark::State& state) {
     excalibur::InitTheme();
     const excalibur::ButtonLook look = DropDownButton(0, 0);
     headless::MemorySurface surface(80, 24);

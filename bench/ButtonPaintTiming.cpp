@@ -25,8 +25,7 @@ constexpr int kRounds = 9;
 LookOwner owner;
 excalibur::ButtonLook& look = owner.look;
 
-LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         platform::PaintButtonWindow(window, owner);
         return 0;
@@ -38,8 +37,7 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 template <typename Work>
-void Report(const char* name, Work work)
-{
+void Report(const char* name, Work work) {
     std::vector<double> rounds;
     for (int round = 0; round < kRounds; ++round) {
         const auto start = std::chrono::steady_clock::now();
@@ -55,8 +53,7 @@ void Report(const char* name, Work work)
 
 }  // namespace
 
-int main()
-{
+int main() {
     excalibur::InitTheme();
     look.label = "200 kHz";
     look.menuId = 1020;
@@ -75,9 +72,8 @@ int main()
     UpdateWindow(window);
 
     std::printf("drop-down button %dx%d, %d rounds of %d paints\n", kWidth, kHeight, kRounds, kPaintsPerRound);
-    Report("WM_PAINT (PaintButtonWindow)", [&] {
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    });
+    Report("WM_PAINT (PaintButtonWindow)",
+           [&] { RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); });
 
     HDC screen = GetDC(nullptr);
     platform::ScopedMemoryDC memory(screen);

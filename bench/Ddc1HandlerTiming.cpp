@@ -47,8 +47,8 @@ int main() {
     std::vector<float> copy(2 * kPairs);
     const auto user = reinterpret_cast<std::uintptr_t>(&device);
 
-    const double handler = BestNanosecondsPerBlock(
-        [&] { excalibur::ReceiverDevice::Ddc1StreamHandler(block.data(), kPairs, 0, user); });
+    const double handler =
+        BestNanosecondsPerBlock([&] { excalibur::ReceiverDevice::Ddc1StreamHandler(block.data(), kPairs, 0, user); });
     const double memcpyTime = BestNanosecondsPerBlock([&] {
         std::memcpy(copy.data(), block.data(), block.size() * sizeof(std::int32_t));
         lastData = copy.data();

@@ -13,48 +13,48 @@ namespace host {
 using HostCallbackFunction = int (*)(int count, int status, float iqOffset, void* data);
 
 // Without these the library is not an ExtIO plug-in the host can drive.
-#define EXTIO_REQUIRED_EXPORTS(X)                                       \
-    X(InitHW, int, (char* name, char* model, int* type))                \
-    X(OpenHW, int, ())                                                  \
-    X(StartHW, int, (int frequency))                                    \
-    X(StopHW, void, ())                                                 \
-    X(CloseHW, void, ())                                                \
-    X(SetHWLO, int, (int frequency))                                    \
-    X(GetHWSR, int, ())                                                 \
+#define EXTIO_REQUIRED_EXPORTS(X)                        \
+    X(InitHW, int, (char* name, char* model, int* type)) \
+    X(OpenHW, int, ())                                   \
+    X(StartHW, int, (int frequency))                     \
+    X(StopHW, void, ())                                  \
+    X(CloseHW, void, ())                                 \
+    X(SetHWLO, int, (int frequency))                     \
+    X(GetHWSR, int, ())                                  \
     X(SetCallback, void, (HostCallbackFunction callback))
 
-#define EXTIO_STANDARD_OPTIONAL_EXPORTS(X)                              \
-    X(GetHWLO, int, ())                                                 \
-    X(GetStatus, int, ())                                               \
-    X(ShowGUI, void, ())                                                \
-    X(HideGUI, void, ())                                                \
-    X(GetFilters, void, (int* low, int* high, int* width))              \
+#define EXTIO_STANDARD_OPTIONAL_EXPORTS(X)                 \
+    X(GetHWLO, int, ())                                    \
+    X(GetStatus, int, ())                                  \
+    X(ShowGUI, void, ())                                   \
+    X(HideGUI, void, ())                                   \
+    X(GetFilters, void, (int* low, int* high, int* width)) \
     X(RawDataReady, void, (int rate, void* left, void* right, int count))
 
-#define EXTIO_EXTENDED_EXPORTS(X)                                       \
-    X(InitExtIOPara, void, (excalibur::ExParaBlock* block))             \
-    X(GetExPara, int, (excalibur::ExParaBlock* block))                  \
-    X(SetExPara, void, (excalibur::ExParaBlock* block))                 \
-    X(SetAtt, void, (int on))                                           \
-    X(SetDither, void, (int on))                                        \
-    X(SetNB, void, (int on))                                            \
-    X(SetLevelOffset, void, (int db))                                   \
+#define EXTIO_EXTENDED_EXPORTS(X)                            \
+    X(InitExtIOPara, void, (excalibur::ExParaBlock * block)) \
+    X(GetExPara, int, (excalibur::ExParaBlock * block))      \
+    X(SetExPara, void, (excalibur::ExParaBlock * block))     \
+    X(SetAtt, void, (int on))                                \
+    X(SetDither, void, (int on))                             \
+    X(SetNB, void, (int on))                                 \
+    X(SetLevelOffset, void, (int db))                        \
     X(SetSamples, void, (int sampleMode))
 
 // Calls that later ExtIO hosts discover and use when present.
-#define EXTIO_HOST_OPTIONAL_EXPORTS(X)                                  \
-    X(VersionInfo, void, (const char* hostName, int major, int minor))  \
-    X(ExtIoGetSrates, int, (int index, double* rate))                   \
-    X(ExtIoGetActualSrateIdx, int, ())                                  \
-    X(ExtIoSetSrate, int, (int index))                                  \
-    X(GetAttenuators, int, (int index, float* db))                      \
-    X(GetActualAttIdx, int, ())                                         \
+#define EXTIO_HOST_OPTIONAL_EXPORTS(X)                                 \
+    X(VersionInfo, void, (const char* hostName, int major, int minor)) \
+    X(ExtIoGetSrates, int, (int index, double* rate))                  \
+    X(ExtIoGetActualSrateIdx, int, ())                                 \
+    X(ExtIoSetSrate, int, (int index))                                 \
+    X(GetAttenuators, int, (int index, float* db))                     \
+    X(GetActualAttIdx, int, ())                                        \
     X(SetAttenuator, int, (int index))
 
-#define EXTIO_ALL_EXPORTS(X)                                            \
-    EXTIO_REQUIRED_EXPORTS(X)                                           \
-    EXTIO_STANDARD_OPTIONAL_EXPORTS(X)                                  \
-    EXTIO_EXTENDED_EXPORTS(X)                                           \
+#define EXTIO_ALL_EXPORTS(X)           \
+    EXTIO_REQUIRED_EXPORTS(X)          \
+    EXTIO_STANDARD_OPTIONAL_EXPORTS(X) \
+    EXTIO_EXTENDED_EXPORTS(X)          \
     EXTIO_HOST_OPTIONAL_EXPORTS(X)
 
 struct ExtIoFunctions {

@@ -47,9 +47,12 @@ struct Parser {
     }
 
     bool Switch(const std::string& name, const std::string& text, std::optional<bool>& out) {
-        if (text == "on") out = true;
-        else if (text == "off") out = false;
-        else return Fail(name + ": expected on or off, not '" + text + "'");
+        if (text == "on")
+            out = true;
+        else if (text == "off")
+            out = false;
+        else
+            return Fail(name + ": expected on or off, not '" + text + "'");
         return true;
     }
 };
@@ -59,75 +62,89 @@ using FlagHandler = std::function<void(HostOptions&)>;
 
 const std::map<std::string, ValueHandler>& ValueOptions() {
     static const std::map<std::string, ValueHandler> table = {
-        {"--plugin", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--plugin",
+         [](Parser& p, const std::string& n, const std::string& v) {
              if (v.empty()) return p.Fail(n + ": empty path");
              p.options.pluginPath = v;
              return true;
          }},
-        {"--freq", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--freq",
+         [](Parser& p, const std::string& n, const std::string& v) {
              long long hz = 0;
              if (!p.Integer(n, v, 0, 2147483647LL, hz)) return false;
              p.options.frequencyHz = static_cast<long>(hz);
              return true;
          }},
-        {"--mode", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--mode",
+         [](Parser& p, const std::string& n, const std::string& v) {
              long long mode = 0;
              if (!p.Integer(n, v, 0, 4, mode)) return false;
              p.options.sampleMode = static_cast<int>(mode);
              return true;
          }},
-        {"--seconds", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--seconds",
+         [](Parser& p, const std::string& n, const std::string& v) {
              const auto s = ParseReal(v);
              if (!s) return p.Fail(n + ": '" + v + "' is not a number");
              if (*s <= 0.0 || *s > 3600.0) return p.Fail(n + ": " + v + " is outside (0, 3600]");
              p.options.seconds = *s;
              return true;
          }},
-        {"--att", [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.attenuator); }},
-        {"--dither", [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.dither); }},
-        {"--nb", [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.noiseBlanker); }},
-        {"--offset", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--att",
+         [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.attenuator); }},
+        {"--dither",
+         [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.dither); }},
+        {"--nb",
+         [](Parser& p, const std::string& n, const std::string& v) { return p.Switch(n, v, p.options.noiseBlanker); }},
+        {"--offset",
+         [](Parser& p, const std::string& n, const std::string& v) {
              long long db = 0;
              if (!p.Integer(n, v, -32768, 32767, db)) return false;
              p.options.levelOffsetDb = static_cast<int>(db);
              return true;
          }},
-        {"--wav", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--wav",
+         [](Parser& p, const std::string& n, const std::string& v) {
              if (v.empty()) return p.Fail(n + ": empty file name");
              p.options.wavPath = v;
              return true;
          }},
-        {"--plot", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--plot",
+         [](Parser& p, const std::string& n, const std::string& v) {
              if (v.empty()) return p.Fail(n + ": empty file name");
              p.options.plotPath = v;
              return true;
          }},
-        {"--full-scale", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--full-scale",
+         [](Parser& p, const std::string& n, const std::string& v) {
              const auto value = ParseReal(v);
-             if (!value || *value <= 0.0)
-                 return p.Fail(n + ": '" + v + "' is not a positive finite number");
+             if (!value || *value <= 0.0) return p.Fail(n + ": '" + v + "' is not a positive finite number");
              p.options.fullScale = *value;
              return true;
          }},
-        {"--screenshot", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--screenshot",
+         [](Parser& p, const std::string& n, const std::string& v) {
              if (v.empty()) return p.Fail(n + ": empty file name");
              p.options.screenshotPath = v;
              p.options.showPanel = true;
              return true;
          }},
-        {"--hover-button", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--hover-button",
+         [](Parser& p, const std::string& n, const std::string& v) {
              long long id = 0;
              if (!p.Integer(n, v, 1, 65535, id)) return false;
              p.options.hoverControlId = static_cast<int>(id);
              return true;
          }},
-        {"--rate-index", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--rate-index",
+         [](Parser& p, const std::string& n, const std::string& v) {
              long long index = 0;
              if (!p.Integer(n, v, 0, 255, index)) return false;
              p.options.rateIndex = static_cast<int>(index);
              return true;
          }},
-        {"--att-index", [](Parser& p, const std::string& n, const std::string& v) {
+        {"--att-index",
+         [](Parser& p, const std::string& n, const std::string& v) {
              long long index = 0;
              if (!p.Integer(n, v, 0, 255, index)) return false;
              p.options.attenuatorIndex = static_cast<int>(index);
@@ -152,13 +169,20 @@ bool CheckCombination(Parser& parser) {
     if (o.pluginPath.empty()) return parser.Fail("--plugin PATH is required");
     if (!o.extended) {
         const char* needsExtended = nullptr;
-        if (o.attenuator) needsExtended = "--att";
-        else if (o.dither) needsExtended = "--dither";
-        else if (o.noiseBlanker) needsExtended = "--nb";
-        else if (o.levelOffsetDb) needsExtended = "--offset";
-        else if (o.sampleMode) needsExtended = "--mode";
-        else if (o.attenuatorToggle) needsExtended = "--att-toggle";
-        else if (o.soak) needsExtended = "--soak";
+        if (o.attenuator)
+            needsExtended = "--att";
+        else if (o.dither)
+            needsExtended = "--dither";
+        else if (o.noiseBlanker)
+            needsExtended = "--nb";
+        else if (o.levelOffsetDb)
+            needsExtended = "--offset";
+        else if (o.sampleMode)
+            needsExtended = "--mode";
+        else if (o.attenuatorToggle)
+            needsExtended = "--att-toggle";
+        else if (o.soak)
+            needsExtended = "--soak";
         if (needsExtended)
             return parser.Fail(std::string(needsExtended) + " drives an extended export and needs --extended");
     }

@@ -18,12 +18,12 @@ struct HostOptions {
     bool extended = false;
     bool showPanel = false;
     bool attenuatorToggle = false;
-    bool soak = false;                      // settings changed from a second thread while the stream runs
+    bool soak = false;  // settings changed from a second thread while the stream runs
     std::string wavPath;
     std::string plotPath;
-    double fullScale = 1.0;                 // the sample value that reads 0 dBFS
-    std::string screenshotPath;             // implies showPanel
-    std::optional<int> hoverControlId;      // a panel control to capture in its hover state
+    double fullScale = 1.0;             // the sample value that reads 0 dBFS
+    std::string screenshotPath;         // implies showPanel
+    std::optional<int> hoverControlId;  // a panel control to capture in its hover state
     std::optional<int> rateIndex;
     std::optional<int> attenuatorIndex;
 };

@@ -39,14 +39,11 @@ constexpr std::chrono::milliseconds watchAfterStop(200);
 constexpr std::chrono::seconds soakStopLimit(10);
 constexpr std::uint32_t soakSeed = 0x5eed1e55;
 
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 class HostSession {
 public:
-    explicit HostSession(const HostOptions& options)
-        : options_(options), window_(log_, numbers_) {}
+    explicit HostSession(const HostOptions& options) : options_(options), window_(log_, numbers_) {}
 
     int Run();
 
@@ -209,11 +206,10 @@ void HostSession::CaptureScreenshot() {
     if (const std::optional<PanelImage> image = CapturePanel(request, error)) {
         const RgbImage& pixels = image->pixels;
         if (WritePng(options_.screenshotPath, pixels, error)) {
-            report_.outputs.push_back("screenshot: " + options_.screenshotPath + " (" + std::to_string(pixels.Width()) +
-                                      " x " + std::to_string(pixels.Height()) + " pixels, " +
-                                      (image->wholeWindow ? "whole window"
-                                                          : "client area only: the window manager draws the frame") +
-                                      ")");
+            report_.outputs.push_back(
+                "screenshot: " + options_.screenshotPath + " (" + std::to_string(pixels.Width()) + " x " +
+                std::to_string(pixels.Height()) + " pixels, " +
+                (image->wholeWindow ? "whole window" : "client area only: the window manager draws the frame") + ")");
             return;
         }
     }
@@ -280,8 +276,10 @@ void HostSession::StopSoakThread() {
     while (!soakDriver_->Finished()) {
         if (Clock::now() >= limit) {
             // It cannot be joined, and the plug-in cannot be unloaded under it.
-            std::fprintf(stderr, "extio-host: soak failed: the soak thread is still inside the plug-in %lld s after "
-                                 "it was asked to stop\n", static_cast<long long>(soakStopLimit.count()));
+            std::fprintf(stderr,
+                         "extio-host: soak failed: the soak thread is still inside the plug-in %lld s after "
+                         "it was asked to stop\n",
+                         static_cast<long long>(soakStopLimit.count()));
             std::fflush(stderr);
             std::_Exit(exitSoakFailed);
         }
@@ -306,8 +304,8 @@ void HostSession::JudgeSoakRun() {
     soakRun_.seen = soakMonitor_->Observations();
     soakRun_.selections = soakDriver_->Selections();
     const std::pair<std::uint32_t, SoakCall> kinds[] = {
-        {numbers_.sampleMode, SoakCall::SampleMode}, {numbers_.levelOffset, SoakCall::LevelOffset},
-        {numbers_.attenuator, SoakCall::Attenuator}, {numbers_.dither, SoakCall::Dither},
+        {numbers_.sampleMode, SoakCall::SampleMode},     {numbers_.levelOffset, SoakCall::LevelOffset},
+        {numbers_.attenuator, SoakCall::Attenuator},     {numbers_.dither, SoakCall::Dither},
         {numbers_.noiseBlanker, SoakCall::NoiseBlanker},
     };
     for (const auto& kind : kinds)
@@ -326,13 +324,15 @@ int HostSession::Analyse() {
     // A gain step inside the analysed samples would spread over every bin.
     if (options_.attenuatorToggle) analysedSeconds = std::min(analysedSeconds, options_.seconds / 3.0);
     const auto analysedPairs = std::min(c.storedPairs, static_cast<std::size_t>(c.storedRate * analysedSeconds));
-    report_.spectrum = ComputeSpectrum(c.stored, analysedPairs, c.storedRate, report_.loFrequencyHz, options_.fullScale);
+    report_.spectrum =
+        ComputeSpectrum(c.stored, analysedPairs, c.storedRate, report_.loFrequencyHz, options_.fullScale);
     report_.peaks = StrongestPeaks(report_.spectrum, peakCount);
 
     int status = outputStatus_;
     std::string error;
     if (!options_.wavPath.empty()) {
-        if (WriteIqWav(options_.wavPath, c.stored, c.storedPairs, static_cast<std::uint32_t>(std::lround(c.storedRate)), error)) {
+        if (WriteIqWav(options_.wavPath, c.stored, c.storedPairs, static_cast<std::uint32_t>(std::lround(c.storedRate)),
+                       error)) {
             char line[512];
             std::snprintf(line, sizeof line, "wav file: %s (%zu I/Q pairs, %.2f s)", options_.wavPath.c_str(),
                           c.storedPairs, c.storedRate > 0.0 ? static_cast<double>(c.storedPairs) / c.storedRate : 0.0);
@@ -357,7 +357,8 @@ int HostSession::Analyse() {
 int HostSession::Run() {
     std::string error;
     if (!options_.screenshotPath.empty() && !CanCaptureWindows())
-        return Fail(exitBadArguments, "--screenshot needs the Windows build; the native build's windows have no pixels");
+        return Fail(exitBadArguments,
+                    "--screenshot needs the Windows build; the native build's windows have no pixels");
     if (!plugin_.Open(options_.pluginPath, error)) return Fail(exitPluginUnusable, error);
     if (!CheckCapabilities(error)) return Fail(exitPluginUnusable, error);
     if (!window_.Valid()) return Fail(exitPluginFailed, "cannot create the host's window");
@@ -392,8 +393,10 @@ int HostSession::Run() {
                                           HardwareTypeName(type) + "); this host takes type 7, 32-bit float I/Q");
     if (f.OpenHW() == 0) return Fail(exitPluginFailed, "the plug-in failed to open the hardware (OpenHW returned 0)");
     if (options_.showPanel) {
-        if (f.ShowGUI) f.ShowGUI();
-        else std::fprintf(stderr, "extio-host: the plug-in has no ShowGUI; no panel to show\n");
+        if (f.ShowGUI)
+            f.ShowGUI();
+        else
+            std::fprintf(stderr, "extio-host: the plug-in has no ShowGUI; no panel to show\n");
     }
 
     capture_.emplace(f.GetHWSR, f.GetActualAttIdx);
@@ -409,10 +412,12 @@ int HostSession::Run() {
     ListOptionalChoices();
     if (!options_.screenshotPath.empty()) CaptureScreenshot();
 
-    const int frequency = options_.frequencyHz ? static_cast<int>(*options_.frequencyHz)
-                                               : (f.GetHWLO ? f.GetHWLO() : defaultFrequencyHz);
+    const int frequency =
+        options_.frequencyHz ? static_cast<int>(*options_.frequencyHz) : (f.GetHWLO ? f.GetHWLO() : defaultFrequencyHz);
     const int rate = f.GetHWSR();
-    if (rate <= 0) return Fail(exitPluginFailed, "the plug-in reports no sample rate (GetHWSR returned " + std::to_string(rate) + ")");
+    if (rate <= 0)
+        return Fail(exitPluginFailed,
+                    "the plug-in reports no sample rate (GetHWSR returned " + std::to_string(rate) + ")");
     const double keptSeconds = std::min(options_.seconds, options_.wavPath.empty() ? spectrumSeconds : wavSeconds);
     capture_->Prepare(static_cast<std::size_t>(std::ceil(rate * keptSeconds)), rate);
     capture_->Arm();
@@ -422,7 +427,8 @@ int HostSession::Run() {
     report_.blockPairs = f.StartHW(frequency);
     started_ = true;
     if (report_.blockPairs <= 0)
-        return Fail(exitPluginFailed, "the plug-in failed to start (StartHW returned " + std::to_string(report_.blockPairs) + ")");
+        return Fail(exitPluginFailed,
+                    "the plug-in failed to start (StartHW returned " + std::to_string(report_.blockPairs) + ")");
     capture_->SetBlockPairs(report_.blockPairs);
     report_.loFrequencyHz = f.GetHWLO ? f.GetHWLO() : frequency;
 

@@ -21,9 +21,7 @@ bool LoadedModule::Load(const std::string& path, std::string& error) {
     return true;
 }
 
-void* LoadedModule::Resolve(const char* name) const {
-    return handle_ ? dlsym(handle_, name) : nullptr;
-}
+void* LoadedModule::Resolve(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
 
 void LoadedModule::Unload() {
     if (handle_ != nullptr) dlclose(handle_);

@@ -41,10 +41,10 @@ NotificationWindow::NotificationWindow(NotificationLog& log, const HostMessageNu
     windowClass.lpfnWndProc = &Impl::WindowProcedure;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = windowClassName;
-    RegisterClassA(&windowClass);   // fails harmlessly when a second window registers it again
+    RegisterClassA(&windowClass);  // fails harmlessly when a second window registers it again
     // Top-level and never shown: a parentless window the plug-in can post to.
-    impl_->window = CreateWindowExA(0, windowClassName, "extio-host", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, impl_.get());
+    impl_->window = CreateWindowExA(0, windowClassName, "extio-host", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    320, 200, nullptr, nullptr, instance, impl_.get());
 }
 
 NotificationWindow::~NotificationWindow() {

@@ -10,7 +10,7 @@ namespace host {
 
 // The host's message numbers, one per event, from WM_APP + 1 on.
 struct HostMessageNumbers {
-    static constexpr std::uint32_t windowsApp = 0x8000;   // WM_APP
+    static constexpr std::uint32_t windowsApp = 0x8000;  // WM_APP
     std::uint32_t panel = windowsApp + 1;
     std::uint32_t attenuator = windowsApp + 2;
     std::uint32_t dither = windowsApp + 3;

@@ -8,7 +8,8 @@
 namespace host {
 
 RgbImage::RgbImage(int width, int height, Rgb background)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 3) {
     FillRect(0, 0, width_, height_, background);
 }
@@ -43,13 +44,15 @@ RgbImage RgbImage::Cropped(int left, int top, int width, int height) const {
 
 Rgb RgbImage::At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return {0, 0, 0};
-    const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;
+    const std::size_t at =
+        (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;
     return {pixels_[at], pixels_[at + 1], pixels_[at + 2]};
 }
 
 void RgbImage::Set(int x, int y, Rgb colour) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;
+    const std::size_t at =
+        (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;
     pixels_[at] = colour.r;
     pixels_[at + 1] = colour.g;
     pixels_[at + 2] = colour.b;
@@ -91,8 +94,8 @@ int RgbImage::Text(int x, int y, std::string_view text, Rgb colour, int scale) {
         for (int row = 0; row < glyphHeight; ++row)
             for (int column = 0; column < glyphWidth; ++column)
                 if (rows[static_cast<std::size_t>(row)] & (0x10 >> column))
-                    FillRect(penX + column * scale, y + row * scale, penX + (column + 1) * scale,
-                             y + (row + 1) * scale, colour);
+                    FillRect(penX + column * scale, y + row * scale, penX + (column + 1) * scale, y + (row + 1) * scale,
+                             colour);
         penX += glyphAdvance * scale;
     }
     return penX - x;

@@ -26,7 +26,7 @@ public:
 
     Rgb At(int x, int y) const;
     void Set(int x, int y, Rgb colour);
-    void FillRect(int left, int top, int right, int bottom, Rgb colour);   // right and bottom excluded
+    void FillRect(int left, int top, int right, int bottom, Rgb colour);  // right and bottom excluded
     void Line(int x0, int y0, int x1, int y1, Rgb colour);
     // Text in the built-in 5x7 font; returns the width drawn.
     int Text(int x, int y, std::string_view text, Rgb colour, int scale = 1);

@@ -24,20 +24,20 @@ struct LevelAccumulator {
 struct CaptureResult {
     std::uint64_t blocks = 0;
     std::uint64_t values = 0;
-    std::uint64_t oversizedBlocks = 0;   // claimed more values than StartHW's block holds
-    std::uint64_t emptyDataCalls = 0;    // status 0 with no values or no data
+    std::uint64_t oversizedBlocks = 0;  // claimed more values than StartHW's block holds
+    std::uint64_t emptyDataCalls = 0;   // status 0 with no values or no data
     double nominalRate = 0.0;
     int rateChanges = 0;
-    GapReport gaps;                      // since the last rate change
+    GapReport gaps;  // since the last rate change
     LevelAccumulator level;
     std::array<LevelAccumulator, 3> phaseLevels;
-    float peakMagnitude = 0.0f;          // largest |I| or |Q|
-    const float* stored = nullptr;       // interleaved I/Q at storedRate, the first pairs since the last rate change
+    float peakMagnitude = 0.0f;     // largest |I| or |Q|
+    const float* stored = nullptr;  // interleaved I/Q at storedRate, the first pairs since the last rate change
     std::size_t storedPairs = 0;
     double storedRate = 0.0;
-    std::vector<std::pair<int, std::uint32_t>> statusCalls;   // status other than data, and how often
-    std::uint32_t attenuatorReads = 0;   // GetActualAttIdx calls made on status 125
-    int attenuatorIndexRead = -1;        // what the last of them returned
+    std::vector<std::pair<int, std::uint32_t>> statusCalls;  // status other than data, and how often
+    std::uint32_t attenuatorReads = 0;                       // GetActualAttIdx calls made on status 125
+    int attenuatorIndexRead = -1;                            // what the last of them returned
 };
 
 // Receives the plug-in's callbacks. Data calls come on the plug-in's stream

@@ -31,7 +31,7 @@ struct ModeSelection {
     int mode;
 };
 
-inline constexpr int soakCallKinds = 5;   // one per SoakCall
+inline constexpr int soakCallKinds = 5;  // one per SoakCall
 
 // Runs a SoakSchedule on a thread of its own until asked to stop. The
 // plug-in's panel belongs to the thread that starts the driver, and on

@@ -40,9 +40,7 @@ int SoakMonitor::HostCallback(int count, int status, float iqOffset, void* data)
     return SampleCapture::HostCallback(count, status, iqOffset, data);
 }
 
-double SoakMonitor::SecondsSinceOrigin() const {
-    return std::chrono::duration<double>(Clock::now() - origin_).count();
-}
+double SoakMonitor::SecondsSinceOrigin() const { return std::chrono::duration<double>(Clock::now() - origin_).count(); }
 
 void SoakMonitor::Arm(Clock::time_point origin, int rate) {
     origin_ = origin;
@@ -71,8 +69,10 @@ void SoakMonitor::Tally(int count) {
             return;
         }
     }
-    if (countsUsed_ < counts_.size()) counts_[countsUsed_++] = {count, 1};
-    else ++callsOfUntalliedCounts_;
+    if (countsUsed_ < counts_.size())
+        counts_[countsUsed_++] = {count, 1};
+    else
+        ++callsOfUntalliedCounts_;
 }
 
 void SoakMonitor::OnRateNotice(double seconds, int rate) {
@@ -85,8 +85,10 @@ void SoakMonitor::JudgeWaitUntil(double seconds) {
     const double wait = seconds - lastArrival_;
     longestWait_ = std::max(longestWait_, wait);
     if (wait <= GapDetector::stallFactor * lastPeriod_) return;
-    if (stallCount_ < stalls_.size()) stalls_[stallCount_++] = {lastArrival_, seconds};
-    else ++stallsNotKept_;
+    if (stallCount_ < stalls_.size())
+        stalls_[stallCount_++] = {lastArrival_, seconds};
+    else
+        ++stallsNotKept_;
 }
 
 void SoakMonitor::CloseStream(double stopCalledAt) {

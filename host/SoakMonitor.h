@@ -33,10 +33,10 @@ struct CountTally {
 
 struct SoakObservations {
     std::uint64_t blocks = 0;
-    std::vector<CountTally> counts;      // in the order first seen
+    std::vector<CountTally> counts;  // in the order first seen
     std::uint64_t callsOfUntalliedCounts = 0;
     std::vector<SoakStall> stalls;
-    std::uint64_t stallsNotKept = 0;     // beyond the room kept for them
+    std::uint64_t stallsNotKept = 0;  // beyond the room kept for them
     double longestWait = 0.0;
     std::vector<RateNotice> notices;
     std::uint64_t blocksAfterStop = 0;
@@ -96,7 +96,7 @@ private:
     double lastArrival_ = 0.0;
     double lastPeriod_ = 0.0;
     double longestWait_ = 0.0;
-    std::vector<SoakStall> stalls_;   // stallRoom of them, allocated up front
+    std::vector<SoakStall> stalls_;  // stallRoom of them, allocated up front
     std::size_t stallCount_ = 0;
     std::uint64_t stallsNotKept_ = 0;
 

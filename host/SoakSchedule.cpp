@@ -10,18 +10,15 @@ bool SoakSchedule::Timer::Take(double seconds) {
     // The next slot of the grid after now: slots missed while behind are dropped.
     const auto passed = static_cast<std::uint64_t>(std::floor(seconds / period));
     slot = std::max(slot + 1, passed + 1);
-    while (Due() <= seconds) ++slot;   // the division may have rounded down
+    while (Due() <= seconds) ++slot;  // the division may have rounded down
     return true;
 }
 
-SoakSchedule::SoakSchedule(const SoakStart& start, std::uint32_t seed)
-    : state_(start), random_(seed != 0 ? seed : 1u) {
+SoakSchedule::SoakSchedule(const SoakStart& start, std::uint32_t seed) : state_(start), random_(seed != 0 ? seed : 1u) {
     state_.levelOffset = std::clamp(state_.levelOffset, lowestOffset, highestOffset);
 }
 
-double SoakSchedule::NextDue() const {
-    return std::min({mode_.Due(), level_.Due(), switches_.Due()});
-}
+double SoakSchedule::NextDue() const { return std::min({mode_.Due(), level_.Due(), switches_.Due()}); }
 
 int SoakSchedule::NextLevelOffset() {
     // xorshift32: the same walk from the same seed on every build.

@@ -46,7 +46,7 @@ public:
 private:
     struct Timer {
         double period;
-        std::uint64_t slot = 1;   // the start itself is no step
+        std::uint64_t slot = 1;  // the start itself is no step
         double Due() const { return period * static_cast<double>(slot); }
         bool Take(double seconds);
     };

@@ -47,8 +47,10 @@ void JudgeCounts(const SoakRun& run, SoakVerdict& verdict) {
     std::uint64_t right = 0;
     const CountTally* firstOther = nullptr;
     for (const CountTally& tally : seen.counts) {
-        if (tally.count == run.expectedCount) right = tally.calls;
-        else if (firstOther == nullptr) firstOther = &tally;
+        if (tally.count == run.expectedCount)
+            right = tally.calls;
+        else if (firstOther == nullptr)
+            firstOther = &tally;
     }
     verdict.wrongCountBlocks = seen.blocks - right;
     if (verdict.wrongCountBlocks == 0) return;
@@ -76,13 +78,15 @@ void JudgeRates(const SoakRun& run, SoakVerdict& verdict) {
         if (notice.rate == static_cast<int>(SampleModeRate(selected.mode))) {
             ++verdict.noticesMatching;
         } else if (firstMismatch.empty()) {
-            firstMismatch = Format("at the status 100 of %.3f s GetHWSR gave %d Hz, sample mode %d (%.0f Hz) was selected",
-                                   notice.at, notice.rate, selected.mode, SampleModeRate(selected.mode));
+            firstMismatch =
+                Format("at the status 100 of %.3f s GetHWSR gave %d Hz, sample mode %d (%.0f Hz) was selected",
+                       notice.at, notice.rate, selected.mode, SampleModeRate(selected.mode));
         }
     }
     if (verdict.noticesMatching != verdict.notices)
-        verdict.failures.push_back(Format("%d of %d status 100 calls", verdict.notices - verdict.noticesMatching,
-                                          verdict.notices) + " with a rate other than the mode selected: " + firstMismatch);
+        verdict.failures.push_back(
+            Format("%d of %d status 100 calls", verdict.notices - verdict.noticesMatching, verdict.notices) +
+            " with a rate other than the mode selected: " + firstMismatch);
 
     for (const ModeSelection& selection : selections) {
         const bool noticed = std::any_of(run.seen.notices.begin(), run.seen.notices.end(), [&](const RateNotice& n) {
@@ -120,9 +124,7 @@ void JudgeStalls(const SoakRun& run, SoakVerdict& verdict) {
 
 }  // namespace
 
-double SampleModeRate(int mode) {
-    return excalibur::SampleModeTable[excalibur::ClampSampleMode(mode)].sampleRate;
-}
+double SampleModeRate(int mode) { return excalibur::SampleModeTable[excalibur::ClampSampleMode(mode)].sampleRate; }
 
 const char* SoakCallName(SoakCall call) {
     switch (call) {
@@ -161,8 +163,8 @@ SoakVerdict JudgeSoak(const SoakRun& run) {
                                               SoakNoticeName(call), run.calls[kind], SoakCallName(call)));
     }
     if (seen.blocksAfterStop != 0)
-        verdict.failures.push_back(Format("%llu data calls after StopHW returned",
-                                          static_cast<unsigned long long>(seen.blocksAfterStop)));
+        verdict.failures.push_back(
+            Format("%llu data calls after StopHW returned", static_cast<unsigned long long>(seen.blocksAfterStop)));
     return verdict;
 }
 

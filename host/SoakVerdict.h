@@ -16,11 +16,11 @@ struct SoakRun {
     double watchAfterStopSeconds = 0.0;
     int startMode = 0;
     std::uint32_t seed = 0;
-    int expectedCount = 0;                     // values per data call: twice StartHW's block
+    int expectedCount = 0;  // values per data call: twice StartHW's block
     SoakObservations seen;
     std::vector<ModeSelection> selections;
-    std::array<int, soakCallKinds> calls{};    // by SoakCall: what the soak thread called
-    std::array<int, soakCallKinds> posted{};   // by SoakCall: the notifications that came back
+    std::array<int, soakCallKinds> calls{};   // by SoakCall: what the soak thread called
+    std::array<int, soakCallKinds> posted{};  // by SoakCall: the notifications that came back
 };
 
 struct SoakVerdict {
@@ -30,9 +30,9 @@ struct SoakVerdict {
     int selectionsWithoutNotice = 0;
     std::uint64_t stalls = 0;
     std::uint64_t explainedStalls = 0;
-    std::uint64_t shortStalls = 0;        // elsewhere, but no longer than the scheduling allowance
+    std::uint64_t shortStalls = 0;  // elsewhere, but no longer than the scheduling allowance
     std::uint64_t unexplainedStalls = 0;
-    std::vector<std::string> failures;   // one line per failed check
+    std::vector<std::string> failures;  // one line per failed check
 
     bool Passed() const { return failures.empty(); }
 };
@@ -53,8 +53,8 @@ inline constexpr double schedulingAllowanceSeconds = 0.05;
 // The rates the shared record's sample modes 0..4 stand for.
 double SampleModeRate(int mode);
 
-const char* SoakCallName(SoakCall call);       // "SetSamples", ...
-const char* SoakNoticeName(SoakCall call);     // "sample mode", ...
+const char* SoakCallName(SoakCall call);    // "SetSamples", ...
+const char* SoakNoticeName(SoakCall call);  // "sample mode", ...
 
 SoakVerdict JudgeSoak(const SoakRun& run);
 

@@ -35,8 +35,8 @@ double Spectrum::FrequencyOfBin(double bin) const {
     return loFrequencyHz + (bin - static_cast<double>(fftSize / 2)) * BinWidthHz();
 }
 
-Spectrum ComputeSpectrum(const float* iq, std::size_t pairs, double sampleRate, double loFrequencyHz,
-                         double fullScale, std::size_t maxFftSize, std::size_t maxAverages) {
+Spectrum ComputeSpectrum(const float* iq, std::size_t pairs, double sampleRate, double loFrequencyHz, double fullScale,
+                         std::size_t maxFftSize, std::size_t maxAverages) {
     Spectrum spectrum;
     spectrum.sampleRate = sampleRate;
     spectrum.loFrequencyHz = loFrequencyHz;
@@ -60,8 +60,7 @@ Spectrum ComputeSpectrum(const float* iq, std::size_t pairs, double sampleRate, 
         // Spread the segments over all pairs when there are more than we average.
         const std::size_t start = segments == 1 ? 0 : segment * (pairs - size) / (segments - 1);
         const float* block = iq + start * 2;
-        for (std::size_t i = 0; i < size; ++i)
-            buffer[i] = {window[i] * block[2 * i], window[i] * block[2 * i + 1]};
+        for (std::size_t i = 0; i < size; ++i) buffer[i] = {window[i] * block[2 * i], window[i] * block[2 * i + 1]};
         ForwardFft(buffer);
         for (std::size_t k = 0; k < size; ++k) power[k] += std::norm(buffer[k]);
     }

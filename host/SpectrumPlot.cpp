@@ -62,7 +62,9 @@ RgbImage DrawSpectrumPlot(const Spectrum& spectrum, const std::vector<SpectralPe
     const double lowHz = spectrum.FrequencyOfBin(0.0);
     const double highHz = spectrum.FrequencyOfBin(static_cast<double>(spectrum.fftSize));
 
-    auto xOf = [&](double hz) { return left + static_cast<int>(std::lround((hz - lowHz) / (highHz - lowHz) * (right - left - 1))); };
+    auto xOf = [&](double hz) {
+        return left + static_cast<int>(std::lround((hz - lowHz) / (highHz - lowHz) * (right - left - 1)));
+    };
     auto yOf = [&](double db) {
         const double clamped = std::clamp(db, bottomDb, topDb);
         return top + static_cast<int>(std::lround((topDb - clamped) / (topDb - bottomDb) * (bottom - top - 1)));
@@ -95,7 +97,8 @@ RgbImage DrawSpectrumPlot(const Spectrum& spectrum, const std::vector<SpectralPe
     int previousY = -1;
     for (int column = 0; column < columns; ++column) {
         const std::size_t first = static_cast<std::size_t>(column) * bins / static_cast<std::size_t>(columns);
-        const std::size_t last = std::max(first + 1, static_cast<std::size_t>(column + 1) * bins / static_cast<std::size_t>(columns));
+        const std::size_t last =
+            std::max(first + 1, static_cast<std::size_t>(column + 1) * bins / static_cast<std::size_t>(columns));
         const double db = *std::max_element(spectrum.dbfs.begin() + static_cast<std::ptrdiff_t>(first),
                                             spectrum.dbfs.begin() + static_cast<std::ptrdiff_t>(std::min(last, bins)));
         const int y = yOf(db);

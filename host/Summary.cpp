@@ -49,7 +49,8 @@ std::string CallCounts(const std::array<int, soakCallKinds>& counts, const char*
 void AddSoak(Lines& out, const SoakReport& soak) {
     const SoakRun& run = soak.run;
     const SoakVerdict& v = soak.verdict;
-    out.Add("soak", "%.1f s from sample mode %d, seed 0x%08x, from a thread of its own: SetSamples every %.0f ms "
+    out.Add("soak",
+            "%.1f s from sample mode %d, seed 0x%08x, from a thread of its own: SetSamples every %.0f ms "
             "(cycling 0..4), SetLevelOffset every %.0f ms (a walk in %d..%d), SetAtt, SetDither and SetNB "
             "toggled every %.0f ms",
             run.seconds, run.startMode, static_cast<unsigned>(run.seed), SoakSchedule::modePeriod * 1000.0,
@@ -62,7 +63,8 @@ void AddSoak(Lines& out, const SoakReport& soak) {
             run.expectedCount);
     out.Add("soak rates", "%zu mode changes, %d status 100 calls, GetHWSR gave the selected mode's rate at %d",
             run.selections.size(), v.notices, v.noticesMatching);
-    out.Add("soak stalls", "%llu waits over %.0f block periods: %llu at a mode change, %llu elsewhere of at most "
+    out.Add("soak stalls",
+            "%llu waits over %.0f block periods: %llu at a mode change, %llu elsewhere of at most "
             "%.0f ms (scheduling), %llu unexplained (longest wait %.3f s)",
             static_cast<unsigned long long>(v.stalls), GapDetector::stallFactor,
             static_cast<unsigned long long>(v.explainedStalls), static_cast<unsigned long long>(v.shortStalls),
@@ -147,17 +149,21 @@ std::string FormatSummary(const RunReport& r) {
     if (c.gaps.stalls == 0 && !c.gaps.shortfall) {
         out.Add("gaps", "none (longest wait between blocks %.3f s)", c.gaps.longestWaitSeconds);
     } else {
-        out.Add("gaps", "%llu waits over %.0f block periods (longest %.3f s); %lld I/Q pairs short of the nominal rate (%.3f s)",
-                static_cast<unsigned long long>(c.gaps.stalls), GapDetector::stallFactor, c.gaps.longestWaitSeconds,
-                static_cast<long long>(c.gaps.missingPairs),
-                c.nominalRate > 0.0 ? static_cast<double>(c.gaps.missingPairs) / c.nominalRate : 0.0);
+        out.Add(
+            "gaps",
+            "%llu waits over %.0f block periods (longest %.3f s); %lld I/Q pairs short of the nominal rate (%.3f s)",
+            static_cast<unsigned long long>(c.gaps.stalls), GapDetector::stallFactor, c.gaps.longestWaitSeconds,
+            static_cast<long long>(c.gaps.missingPairs),
+            c.nominalRate > 0.0 ? static_cast<double>(c.gaps.missingPairs) / c.nominalRate : 0.0);
     }
     if (!c.statusCalls.empty()) {
         std::vector<std::string> calls;
         for (const auto& [status, count] : c.statusCalls) {
             char item[48];
-            if (status < 0) std::snprintf(item, sizeof item, "other x%u", static_cast<unsigned>(count));
-            else std::snprintf(item, sizeof item, "%d x%u", status, static_cast<unsigned>(count));
+            if (status < 0)
+                std::snprintf(item, sizeof item, "other x%u", static_cast<unsigned>(count));
+            else
+                std::snprintf(item, sizeof item, "%d x%u", status, static_cast<unsigned>(count));
             calls.push_back(item);
         }
         out.Add("status calls", "%s", Join(calls, ", ").c_str());
@@ -171,7 +177,8 @@ std::string FormatSummary(const RunReport& r) {
         out.Add("level", "no samples");
     } else if (r.finalRecord) {
         const int offset = r.finalRecord->levelOffset;
-        out.Add("level", "%.2f dBFS RMS, peak sample %.4f of full scale (unscaled; with the %+d dB level offset %.2f dBFS)",
+        out.Add("level",
+                "%.2f dBFS RMS, peak sample %.4f of full scale (unscaled; with the %+d dB level offset %.2f dBFS)",
                 level, peak, offset, level + offset);
     } else {
         out.Add("level", "%.2f dBFS RMS, peak sample %.4f of full scale (as delivered, after the plug-in's own gain)",
@@ -180,17 +187,17 @@ std::string FormatSummary(const RunReport& r) {
     if (r.attenuatorToggle) {
         const auto& p = c.phaseLevels;
         const double off = p[0].Dbfs(r.fullScale), on = p[1].Dbfs(r.fullScale), offAgain = p[2].Dbfs(r.fullScale);
-        out.Add("level by third", "%.2f / %.2f / %.2f dBFS (attenuator off / on / off: %+.2f dB, then %+.2f dB)",
-                off, on, offAgain, on - off, offAgain - on);
+        out.Add("level by third", "%.2f / %.2f / %.2f dBFS (attenuator off / on / off: %+.2f dB, then %+.2f dB)", off,
+                on, offAgain, on - off, offAgain - on);
     }
 
     const Spectrum& s = r.spectrum;
     if (s.fftSize == 0) {
         out.Add("spectrum", "too few samples");
     } else {
-        out.Add("spectrum", "%zu-point FFT, Blackman-Harris window, %zu averages, %.2f Hz per bin, noise floor %.1f dBFS per bin%s",
-                s.fftSize, s.averages, s.BinWidthHz(), s.noiseFloorDbfs,
-                r.attenuatorToggle ? " (first third)" : "");
+        out.Add("spectrum",
+                "%zu-point FFT, Blackman-Harris window, %zu averages, %.2f Hz per bin, noise floor %.1f dBFS per bin%s",
+                s.fftSize, s.averages, s.BinWidthHz(), s.noiseFloorDbfs, r.attenuatorToggle ? " (first third)" : "");
         for (std::size_t i = 0; i < r.peaks.size(); ++i) {
             char label[32];
             std::snprintf(label, sizeof label, "peak %zu", i + 1);
@@ -214,7 +221,8 @@ std::string FormatSummary(const RunReport& r) {
     if (r.soak) AddSoak(out, *r.soak);
     for (const std::string& output : r.outputs) {
         const auto colon = output.find(": ");
-        out.Add(output.substr(0, colon).c_str(), "%s", colon == std::string::npos ? "" : output.substr(colon + 2).c_str());
+        out.Add(output.substr(0, colon).c_str(), "%s",
+                colon == std::string::npos ? "" : output.substr(colon + 2).c_str());
     }
     return out.Text();
 }

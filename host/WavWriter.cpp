@@ -55,8 +55,10 @@ bool WriteIqWav(const std::string& path, const float* iq, std::size_t pairs, std
     for (std::size_t first = 0; first < pairs && file; first += pairsPerChunk) {
         chunk.Data().clear();
         const std::size_t end = std::min(pairs, first + pairsPerChunk);
-        for (std::size_t value = first * 2; value < end * 2; ++value) chunk.U32le(std::bit_cast<std::uint32_t>(iq[value]));
-        file.write(reinterpret_cast<const char*>(chunk.Data().data()), static_cast<std::streamsize>(chunk.Data().size()));
+        for (std::size_t value = first * 2; value < end * 2; ++value)
+            chunk.U32le(std::bit_cast<std::uint32_t>(iq[value]));
+        file.write(reinterpret_cast<const char*>(chunk.Data().data()),
+                   static_cast<std::streamsize>(chunk.Data().size()));
     }
     file.close();
     if (!file) {

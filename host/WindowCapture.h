@@ -9,9 +9,9 @@
 namespace host {
 
 struct PanelCaptureRequest {
-    platform::WindowId panel = 0;         // the plug-in's own word for its panel (GetExPara); 0 when unknown
-    platform::WindowId hostWindow = 0;    // the host's window, never taken for the panel
-    std::optional<int> hoverControlId;    // a control of the panel to show with the mouse over it
+    platform::WindowId panel = 0;       // the plug-in's own word for its panel (GetExPara); 0 when unknown
+    platform::WindowId hostWindow = 0;  // the host's window, never taken for the panel
+    std::optional<int> hoverControlId;  // a control of the panel to show with the mouse over it
 };
 
 struct PanelImage {

@@ -69,9 +69,7 @@ HWND Hover(HWND panel, int controlId) {
 }
 
 // The pointer gone again, so that the control lets go of the mouse.
-void EndHover(HWND control) {
-    SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
-}
+void EndHover(HWND control) { SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1)); }
 
 // The real pointer moved off the panel, and a control that still follows it
 // let go: only the control asked for shows a hover, wherever the pointer was.
@@ -145,8 +143,8 @@ std::optional<PanelImage> CapturePanel(const PanelCaptureRequest& request, std::
     if (request.hoverControlId) {
         hovered = Hover(panel, *request.hoverControlId);
         if (hovered == nullptr) {
-            error = "--hover-button " + std::to_string(*request.hoverControlId) +
-                    ": the panel has no control with that id";
+            error =
+                "--hover-button " + std::to_string(*request.hoverControlId) + ": the panel has no control with that id";
             return std::nullopt;
         }
     }

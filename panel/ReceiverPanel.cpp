@@ -23,17 +23,13 @@ constexpr int kRefreshRequest = 1;
 constexpr int kShowRequest = 2;
 constexpr int kHideRequest = 3;
 
-const char* SampleButtonLabel(int mode) {
-    return SampleModeTable[ClampSampleMode(mode)].buttonLabel;
-}
+const char* SampleButtonLabel(int mode) { return SampleModeTable[ClampSampleMode(mode)].buttonLabel; }
 
 }  // namespace
 
 ReceiverPanel::ReceiverPanel() : PanelDialog(IDD_RECEIVER_PANEL), m_nShowFlag(platform::kPositionHideWindow) {}
 
-ReceiverPanel::~ReceiverPanel() {
-    DestroyWindow();
-}
+ReceiverPanel::~ReceiverPanel() { DestroyWindow(); }
 
 void ReceiverPanel::BindControls(platform::WindowId dialog) {
     m_nSpinnerId = IDC_LEVEL_SPIN;
@@ -204,9 +200,7 @@ void ReceiverPanel::ShowLevel(int decibels) {
     if (Window() != 0) platform::SetControlText(Window(), m_nLevelLabelId, text);
 }
 
-void ReceiverPanel::OnSampleChosen() {
-    ChangeSampleMode(m_SampleButton.m_nMenuCommand - ID_SAMPLES_50KHZ);
-}
+void ReceiverPanel::OnSampleChosen() { ChangeSampleMode(m_SampleButton.m_nMenuCommand - ID_SAMPLES_50KHZ); }
 
 int ReceiverPanel::OnLevelSpin(int delta) {
     Lock lock(*this);
@@ -235,9 +229,7 @@ void ReceiverPanel::ShowPanel(int show) {
     }
 }
 
-void ReceiverPanel::OpenDocumentation() {
-    platform::OpenWebAddress(kDocumentationAddress);
-}
+void ReceiverPanel::OpenDocumentation() { platform::OpenWebAddress(kDocumentationAddress); }
 
 void ReceiverPanel::OnCommand(int controlId, int notification) {
     if (controlId == platform::kCommandCancel) {
@@ -256,9 +248,7 @@ void ReceiverPanel::OnCommand(int controlId, int notification) {
     }
 }
 
-int ReceiverPanel::OnSpinDelta(int controlId, int delta) {
-    return controlId == m_nSpinnerId ? OnLevelSpin(delta) : 0;
-}
+int ReceiverPanel::OnSpinDelta(int controlId, int delta) { return controlId == m_nSpinnerId ? OnLevelSpin(delta) : 0; }
 
 void ReceiverPanel::OnCloseRequest() {
     platform::ShowWindowBy(Window(), platform::kShowHide);

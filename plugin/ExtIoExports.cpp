@@ -34,9 +34,7 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL InitHW(char* name, char* model, int* type) {
     });
 }
 
-EXTIO_EXPORT int EXCALIBUR_STDCALL OpenHW() {
-    return 1;
-}
+EXTIO_EXPORT int EXCALIBUR_STDCALL OpenHW() { return 1; }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL StartHW(std::int32_t frequency) {
     return Guarded([&] { return thePanel.StartStream(frequency); });
@@ -61,30 +59,20 @@ EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL SetHWLO(std::int32_t frequency) {
 
 // The reading exports take no lock: a host may call them from inside its
 // callback on the stream thread while another thread stops the stream.
-EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL GetHWLO() {
-    return loFrequency;
-}
+EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL GetHWLO() { return loFrequency; }
 EXTIO_ALIAS(GetTune, GetHWLO);
 
-EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL GetHWSR() {
-    return static_cast<std::int32_t>(sampleRate);
-}
+EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL GetHWSR() { return static_cast<std::int32_t>(sampleRate); }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL GetFilters(int*, int*, int*) {}
 
-EXTIO_EXPORT char EXCALIBUR_STDCALL GetMode() {
-    return 0;
-}
+EXTIO_EXPORT char EXCALIBUR_STDCALL GetMode() { return 0; }
 
-EXTIO_EXPORT int EXCALIBUR_STDCALL GetStatus() {
-    return 0;
-}
+EXTIO_EXPORT int EXCALIBUR_STDCALL GetStatus() { return 0; }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL IFLimitsChanged(std::int32_t, std::int32_t) {}
 
-EXTIO_EXPORT void EXCALIBUR_STDCALL SetCallback(HostCallback callback) {
-    hostCallback.Replace(callback);
-}
+EXTIO_EXPORT void EXCALIBUR_STDCALL SetCallback(HostCallback callback) { hostCallback.Replace(callback); }
 
 EXTIO_EXPORT void EXCALIBUR_STDCALL RawDataReady(std::int32_t, void*, void*, int) {}
 

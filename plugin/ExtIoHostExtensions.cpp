@@ -38,11 +38,13 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoGetActualSrateIdx() {
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoSetSrate(int index) {
     if (index < 0 || index >= kSampleModeCount) return kUnknownIndex;
-    return Guarded([&] {
-        // Compared with the rate in force: a record stored by SetExPara may name another.
-        thePanel.ChangeSampleMode(index, ReceiverPanel::SkipWhen::ModeInForce);
-        return 0;
-    }, kUnknownIndex);
+    return Guarded(
+        [&] {
+            // Compared with the rate in force: a record stored by SetExPara may name another.
+            thePanel.ChangeSampleMode(index, ReceiverPanel::SkipWhen::ModeInForce);
+            return 0;
+        },
+        kUnknownIndex);
 }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL GetAttenuators(int index, float* decibels) {
@@ -57,10 +59,12 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL GetActualAttIdx() {
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL SetAttenuator(int index) {
     if (index < 0 || index >= kAttenuatorStepCount) return kUnknownIndex;
-    return Guarded([&] {
-        thePanel.ChangeAttenuator(index == kAttenuatorOnIndex ? 1u : 0u);
-        return 0;
-    }, kUnknownIndex);
+    return Guarded(
+        [&] {
+            thePanel.ChangeAttenuator(index == kAttenuatorOnIndex ? 1u : 0u);
+            return 0;
+        },
+        kUnknownIndex);
 }
 
 // The host's name and version change nothing the plug-in does.

@@ -17,9 +17,7 @@ void PluginApp::InitInstance() {
     InitTheme();
 }
 
-void ShutDownModule(bool processExiting) {
-    thePanel.ShutDown(processExiting);
-}
+void ShutDownModule(bool processExiting) { thePanel.ShutDown(processExiting); }
 
 #if defined(_WIN32)
 // Windows detaches the driver first at process exit; a driver library that

@@ -33,9 +33,7 @@ void HostCallbackSlot::Replace(HostCallback callback) {
     while (running_[old].load() != 0) std::this_thread::yield();
 }
 
-void HostCallbackSlot::CallWithData(int count, float* data) {
-    Call(count, 0, data);
-}
+void HostCallbackSlot::CallWithData(int count, float* data) { Call(count, 0, data); }
 
 void HostCallbackSlot::CallStatus(int status) {
     ThreadCalls& calls = thisThread;
@@ -69,9 +67,7 @@ void HostCallbackSlot::Call(int count, int status, float* data) {
     running_[phase & 1u].fetch_sub(1);
 }
 
-DeferredStatusCalls::DeferredStatusCalls() {
-    ++thisThread.deferring;
-}
+DeferredStatusCalls::DeferredStatusCalls() { ++thisThread.deferring; }
 
 DeferredStatusCalls::~DeferredStatusCalls() {
     ThreadCalls& calls = thisThread;

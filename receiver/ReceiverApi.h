@@ -8,6 +8,7 @@
 // parameter list, and the parameters' names, so that a definition made from a
 // row can pass its arguments on. The order is the order in which the binding
 // resolves the names.
+// clang-format off
 #define G31DDC_ENTRY_POINTS_WITH_ARGUMENTS(X)                                                                 \
     X(OpenDevice, std::int32_t, (std::int32_t serial), (serial))                                              \
     X(CloseDevice, std::int32_t, (std::int32_t handle), (handle))                                             \
@@ -71,6 +72,7 @@
       (std::int32_t handle, std::uint32_t channel, std::int32_t* hertz),                                      \
       (handle, channel, hertz))                                                                               \
     X(SetADCNoiseBlanker, std::int32_t, (std::int32_t handle, std::int32_t enabled), (handle, enabled))
+// clang-format on
 
 // The same rows as X(name, result, parameter list). The names are dropped by
 // a second expansion pass, so X sees exactly three arguments.

@@ -38,9 +38,7 @@ ReceiverDevice::ReceiverDevice() {
     ddc1TypeIndex = 9;
 }
 
-ReceiverDevice::~ReceiverDevice() {
-    Close();
-}
+ReceiverDevice::~ReceiverDevice() { Close(); }
 
 int ReceiverDevice::Bind() {
     libraryModule = platform::LoadLibraryByName(kDriverLibraryName);
@@ -157,8 +155,8 @@ void ReceiverDevice::ApplyLevelOffset(std::int16_t decibels) {
     gain.store(newGain, std::memory_order_relaxed);
 }
 
-void EXCALIBUR_STDCALL ReceiverDevice::Ddc1StreamHandler(const std::int32_t* block, std::uint32_t pairs,
-                                                         std::uint32_t, std::uintptr_t userData) {
+void EXCALIBUR_STDCALL ReceiverDevice::Ddc1StreamHandler(const std::int32_t* block, std::uint32_t pairs, std::uint32_t,
+                                                         std::uintptr_t userData) {
     auto* device = reinterpret_cast<ReceiverDevice*>(userData);
     float* buffer = device->sampleBuffer.get();
     if (buffer == nullptr) return;

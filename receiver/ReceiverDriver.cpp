@@ -3,8 +3,8 @@
 namespace excalibur::driver {
 
 const char* ResolveEntryPoints(g31ddc::ReceiverApi& api, void* library, SymbolResolver resolve) {
-#define G31DDC_RESOLVE(name, result, params)                                    \
-    api.name = reinterpret_cast<g31ddc::name##Fn>(resolve(library, #name));      \
+#define G31DDC_RESOLVE(name, result, params)                                \
+    api.name = reinterpret_cast<g31ddc::name##Fn>(resolve(library, #name)); \
     if (api.name == nullptr) return #name;
     G31DDC_ENTRY_POINTS(G31DDC_RESOLVE)
 #undef G31DDC_RESOLVE

@@ -14,14 +14,12 @@ struct SampleModeEntry {
 
 // Indexed by SampleMode 0..4: the one list of the receiver's rates.
 inline constexpr SampleModeEntry SampleModeTable[] = {
-    {50000, 3, "50 kHz Sample"},     {100000, 6, "100 kHz Sample"}, {200000, 9, "200 kHz Sample"},
+    {50000, 3, "50 kHz Sample"},    {100000, 6, "100 kHz Sample"},   {200000, 9, "200 kHz Sample"},
     {500000, 13, "500 kHz Sample"}, {1000000, 16, "1.0 MHz Sample"},
 };
 inline constexpr int kSampleModeCount = static_cast<int>(std::size(SampleModeTable));
 
-inline constexpr int ClampSampleMode(int mode) {
-    return std::clamp(mode, 0, kSampleModeCount - 1);
-}
+inline constexpr int ClampSampleMode(int mode) { return std::clamp(mode, 0, kSampleModeCount - 1); }
 
 // The mode whose rate this is; -1 for a rate of no mode.
 inline constexpr int SampleModeOfRate(std::uint32_t rate) {

@@ -19,9 +19,7 @@ std::atomic<std::int64_t> lastHandoff{0};
 
 namespace simulator {
 
-void StampBlockHandoff() {
-    lastHandoff.store(MonotonicNanoseconds(), std::memory_order_relaxed);
-}
+void StampBlockHandoff() { lastHandoff.store(MonotonicNanoseconds(), std::memory_order_relaxed); }
 
 }  // namespace simulator
 

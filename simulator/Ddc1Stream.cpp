@@ -17,8 +17,8 @@ std::chrono::nanoseconds DurationOfPairs(std::uint64_t pairs, std::uint32_t samp
            std::chrono::nanoseconds((pairs % sampleRate) * 1000000000ULL / sampleRate);
 }
 
-void RunDdc1Stream(const Ddc1StreamSetup& setup, Scene& scene, std::int32_t* block,
-                   const FrontEndControls& controls, StopSignal& stop) {
+void RunDdc1Stream(const Ddc1StreamSetup& setup, Scene& scene, std::int32_t* block, const FrontEndControls& controls,
+                   StopSignal& stop) {
     using Clock = std::chrono::steady_clock;
     if (setup.handler == nullptr) {
         stop.WaitUntil(Clock::time_point::max());

@@ -28,7 +28,7 @@ std::chrono::nanoseconds DurationOfPairs(std::uint64_t pairs, std::uint32_t samp
 // k is handed over when its last pair is due, counted from the start on the
 // steady clock, so late wake-ups do not add up. Without a handler it only
 // waits for the stop.
-void RunDdc1Stream(const Ddc1StreamSetup& setup, Scene& scene, std::int32_t* block,
-                   const FrontEndControls& controls, StopSignal& stop);
+void RunDdc1Stream(const Ddc1StreamSetup& setup, Scene& scene, std::int32_t* block, const FrontEndControls& controls,
+                   StopSignal& stop);
 
 }  // namespace simulator

@@ -40,31 +40,29 @@ struct SameSignature : std::false_type {};
 template <typename Result, typename Class, typename... Parameters>
 struct SameSignature<Result (Class::*)(Parameters...), Result(EXCALIBUR_STDCALL*)(Parameters...)> : std::true_type {};
 
-constexpr std::int32_t FailureResult(std::string_view entryPoint) {
-    return entryPoint == "OpenDevice" ? -1 : 0;
-}
+constexpr std::int32_t FailureResult(std::string_view entryPoint) { return entryPoint == "OpenDevice" ? -1 : 0; }
 
 }  // namespace
 
 #define SIMULATOR_ARGUMENTS(...) __VA_ARGS__
 
 // No exception leaves an entry point; a failure becomes the failure result.
-#define SIMULATOR_DEFINE_ENTRY_POINT(name, result, params, arguments)                 \
-    extern "C" SIMULATOR_EXPORT result EXCALIBUR_STDCALL name params {                \
-        try {                                                                         \
-            callLog->Write(#name, SIMULATOR_ARGUMENTS arguments);                      \
-            return [&](auto& device) -> result {                                      \
-                using Device = std::remove_reference_t<decltype(device)>;             \
-                if constexpr (requires { &Device::name; }) {                          \
+#define SIMULATOR_DEFINE_ENTRY_POINT(name, result, params, arguments)                               \
+    extern "C" SIMULATOR_EXPORT result EXCALIBUR_STDCALL name params {                              \
+        try {                                                                                       \
+            callLog->Write(#name, SIMULATOR_ARGUMENTS arguments);                                   \
+            return [&](auto& device) -> result {                                                    \
+                using Device = std::remove_reference_t<decltype(device)>;                           \
+                if constexpr (requires { &Device::name; }) {                                        \
                     static_assert(SameSignature<decltype(&Device::name), g31ddc::name##Fn>::value); \
-                    return device.name(SIMULATOR_ARGUMENTS arguments);                \
-                } else {                                                              \
-                    return device.Acknowledge(SIMULATOR_ARGUMENTS arguments);         \
-                }                                                                     \
-            }(*receiver);                                                              \
-        } catch (...) {                                                               \
-            return FailureResult(#name);                                              \
-        }                                                                             \
+                    return device.name(SIMULATOR_ARGUMENTS arguments);                              \
+                } else {                                                                            \
+                    return device.Acknowledge(SIMULATOR_ARGUMENTS arguments);                       \
+                }                                                                                   \
+            }(*receiver);                                                                           \
+        } catch (...) {                                                                             \
+            return FailureResult(#name);                                                            \
+        }                                                                                           \
     }
 
 G31DDC_ENTRY_POINTS_WITH_ARGUMENTS(SIMULATOR_DEFINE_ENTRY_POINT)

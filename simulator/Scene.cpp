@@ -42,13 +42,9 @@ constexpr double kMwFilterDb = -30.0;
 constexpr char kKeying[] = "1110101110100011101110101110000000";
 constexpr std::uint32_t kKeyingLength = sizeof kKeying - 1;
 
-float Amplitude(double decibels) {
-    return static_cast<float>(std::pow(10.0, decibels / 20.0));
-}
+float Amplitude(double decibels) { return static_cast<float>(std::pow(10.0, decibels / 20.0)); }
 
-double Fraction(double cycles) {
-    return cycles - std::floor(cycles);
-}
+double Fraction(double cycles) { return cycles - std::floor(cycles); }
 
 // Adds amplitude * exp(j 2 pi (phase + n cyclesPerPair)) for n < count.
 // Eight rotators a step apart, in two vectors, each turned eight steps at a
@@ -103,24 +99,22 @@ Scene::Scene() {
         const auto phase = static_cast<float>(random.Uniform());
         const double hertz = station.hertz;
         switch (station.emission) {
-        case Emission::Carrier:
-            AddComponent({hertz, amplitude, phase, false, false, 0});
-            break;
-        case Emission::Cw:
-            AddComponent({hertz, amplitude, phase, false, true,
-                          static_cast<std::uint32_t>(random.Next() % kKeyingLength)});
-            break;
-        case Emission::Am: {
-            AddComponent({hertz, amplitude, phase, false, false, 0});
-            const double tones[] = {300.0 + 500.0 * random.Uniform(), 1000.0 + 1000.0 * random.Uniform()};
-            const auto sideband = static_cast<float>(amplitude * kAmToneDepth / 2.0);
-            for (const double tone : tones) {
-                const auto tonePhase = static_cast<float>(random.Uniform());
-                AddComponent({hertz + tone, sideband, phase + tonePhase, false, false, 0});
-                AddComponent({hertz - tone, sideband, phase - tonePhase, false, false, 0});
+            case Emission::Carrier: AddComponent({hertz, amplitude, phase, false, false, 0}); break;
+            case Emission::Cw:
+                AddComponent(
+                    {hertz, amplitude, phase, false, true, static_cast<std::uint32_t>(random.Next() % kKeyingLength)});
+                break;
+            case Emission::Am: {
+                AddComponent({hertz, amplitude, phase, false, false, 0});
+                const double tones[] = {300.0 + 500.0 * random.Uniform(), 1000.0 + 1000.0 * random.Uniform()};
+                const auto sideband = static_cast<float>(amplitude * kAmToneDepth / 2.0);
+                for (const double tone : tones) {
+                    const auto tonePhase = static_cast<float>(random.Uniform());
+                    AddComponent({hertz + tone, sideband, phase + tonePhase, false, false, 0});
+                    AddComponent({hertz - tone, sideband, phase - tonePhase, false, false, 0});
+                }
+                break;
             }
-            break;
-        }
         }
     }
     for (int k = 0; k < kSpurCount; ++k) {
@@ -167,9 +161,9 @@ void Scene::Select(const FrontEnd& frontEnd) {
                 gain *= mwFilter;
         }
         const double cyclesPerPair = offset / sampleRate_;
-        tones_[toneCount_++] = Tone{cyclesPerPair,
-                                    Fraction(component.phase + cyclesPerPair * static_cast<double>(pairIndex_)),
-                                    component.amplitude * gain, component.keyed, component.keyingOffset};
+        tones_[toneCount_++] =
+            Tone{cyclesPerPair, Fraction(component.phase + cyclesPerPair * static_cast<double>(pairIndex_)),
+                 component.amplitude * gain, component.keyed, component.keyingOffset};
     }
 }
 

@@ -23,10 +23,9 @@ public:
     // centred and scaled to unit variance.
     float Gaussian() {
         const std::uint64_t bits = Next();
-        const std::uint32_t sum = static_cast<std::uint32_t>(bits & 0xFFFF) +
-                                  static_cast<std::uint32_t>((bits >> 16) & 0xFFFF) +
-                                  static_cast<std::uint32_t>((bits >> 32) & 0xFFFF) +
-                                  static_cast<std::uint32_t>(bits >> 48);
+        const std::uint32_t sum =
+            static_cast<std::uint32_t>(bits & 0xFFFF) + static_cast<std::uint32_t>((bits >> 16) & 0xFFFF) +
+            static_cast<std::uint32_t>((bits >> 32) & 0xFFFF) + static_cast<std::uint32_t>(bits >> 48);
         return (static_cast<float>(sum) - 131070.0f) * (1.0f / 37837.2f);
     }
 

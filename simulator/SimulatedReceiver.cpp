@@ -28,9 +28,7 @@ std::unique_lock<std::mutex> SimulatedReceiver::Lock() {
     return lock;
 }
 
-bool SimulatedReceiver::Streaming() const {
-    return thread_.Exists() && !thread_.Requested();
-}
+bool SimulatedReceiver::Streaming() const { return thread_.Exists() && !thread_.Requested(); }
 
 void SimulatedReceiver::StopStream() {
     if (!thread_.Exists()) return;
@@ -182,8 +180,6 @@ std::int32_t SimulatedReceiver::SetMWFilter(std::int32_t handle, std::int32_t en
     return 1;
 }
 
-void SimulatedReceiver::Run(StopSignal& stop) {
-    RunDdc1Stream(setup_, scene_, block_.data(), controls_, stop);
-}
+void SimulatedReceiver::Run(StopSignal& stop) { RunDdc1Stream(setup_, scene_, block_.data(), controls_, stop); }
 
 }  // namespace simulator

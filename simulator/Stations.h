@@ -19,6 +19,7 @@ struct Station {
 // The radio scene from 10 Hz to 50 MHz. Around 7.05 MHz, the usual tuning,
 // every DDC1 rate has strong stations in band; the carrier at 7.04 MHz is the
 // reference tests measure.
+// clang-format off
 inline constexpr Station kStations[] = {
     {50, -70.0f, Emission::Carrier},
     {60000, -52.0f, Emission::Carrier},
@@ -83,5 +84,6 @@ inline constexpr Station kStations[] = {
     {40680000, -65.0f, Emission::Carrier},
     {49950000, -70.0f, Emission::Carrier},
 };
+// clang-format on
 
 }  // namespace simulator

@@ -38,13 +38,9 @@ void StreamThread::Join() {
     threadId_.store(std::thread::id());
 }
 
-bool StreamThread::Exists() const {
-    return thread_.joinable();
-}
+bool StreamThread::Exists() const { return thread_.joinable(); }
 
-bool StreamThread::IsCurrentThread() const {
-    return threadId_.load() == std::this_thread::get_id();
-}
+bool StreamThread::IsCurrentThread() const { return threadId_.load() == std::this_thread::get_id(); }
 
 bool StreamThread::WaitUntil(std::chrono::steady_clock::time_point deadline) {
     std::unique_lock<std::mutex> lock(mutex_);

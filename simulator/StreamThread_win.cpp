@@ -77,13 +77,9 @@ void StreamThread::CloseHandles() {
     module_ = nullptr;
 }
 
-bool StreamThread::Exists() const {
-    return thread_ != nullptr;
-}
+bool StreamThread::Exists() const { return thread_ != nullptr; }
 
-bool StreamThread::IsCurrentThread() const {
-    return threadId_.load() == GetCurrentThreadId();
-}
+bool StreamThread::IsCurrentThread() const { return threadId_.load() == GetCurrentThreadId(); }
 
 bool StreamThread::WaitUntil(std::chrono::steady_clock::time_point deadline) {
     using namespace std::chrono;

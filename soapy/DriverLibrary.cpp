@@ -10,9 +10,7 @@ namespace excalibur::soapy {
 
 namespace {
 
-void* Resolve(void* library, const char* name) {
-    return dlsym(library, name);
-}
+void* Resolve(void* library, const char* name) { return dlsym(library, name); }
 
 }  // namespace
 
@@ -29,8 +27,6 @@ DriverLibrary::DriverLibrary(const std::string& libraryPath) : path(libraryPath)
     }
 }
 
-DriverLibrary::~DriverLibrary() {
-    dlclose(handle);
-}
+DriverLibrary::~DriverLibrary() { dlclose(handle); }
 
 }  // namespace excalibur::soapy

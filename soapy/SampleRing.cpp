@@ -51,9 +51,7 @@ std::optional<SampleRing::Pending> SampleRing::Peek(std::chrono::microseconds ti
     return Pending{&values[(index * pairsPerSlot + taken) * 2], slot.pairs - taken, taken == 0 && slot.afterGap};
 }
 
-void SampleRing::ClearGap() {
-    slots[read.load(std::memory_order_relaxed) % slots.size()].afterGap = false;
-}
+void SampleRing::ClearGap() { slots[read.load(std::memory_order_relaxed) % slots.size()].afterGap = false; }
 
 void SampleRing::Take(std::size_t pairs) {
     const std::size_t tail = read.load(std::memory_order_relaxed);

@@ -27,7 +27,7 @@ public:
     struct Pending {
         const std::int32_t* values;  // interleaved I/Q
         std::size_t pairs;
-        bool afterGap;               // blocks were lost right before these pairs
+        bool afterGap;  // blocks were lost right before these pairs
     };
     // Reader: what is left of the oldest block, after waiting up to the
     // timeout for one; nothing on timeout.

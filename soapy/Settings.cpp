@@ -69,7 +69,8 @@ void ExcaliburDevice::RequireReceiveChannel(int direction, std::size_t channel) 
 ExcaliburDevice::ExcaliburDevice(const std::string& libraryPath)
     : library(libraryPath), handle(library.Api().OpenDevice(-1)) {
     if (handle < 0) {
-        throw std::runtime_error("excalibur: the driver library " + libraryPath + " opened no receiver (OpenDevice failed)");
+        throw std::runtime_error("excalibur: the driver library " + libraryPath +
+                                 " opened no receiver (OpenDevice failed)");
     }
     callbacks.ddc1Stream = &ExcaliburDevice::Ddc1Handler;
     ApplyDefaults();
@@ -152,7 +153,8 @@ SoapySDR::Range ExcaliburDevice::getGainRange(int direction, std::size_t channel
 
 SoapySDR::Range ExcaliburDevice::getGainRange(int direction, std::size_t channel, const std::string& name) const {
     RequireReceiveChannel(direction, channel);
-    if (name != kAttenuatorGain) throw std::invalid_argument("excalibur: no gain element " + name + "; the only one is ATT");
+    if (name != kAttenuatorGain)
+        throw std::invalid_argument("excalibur: no gain element " + name + "; the only one is ATT");
     return SoapySDR::Range(kAttenuatorGainDb, 0.0, -kAttenuatorGainDb);
 }
 
@@ -169,9 +171,9 @@ void ExcaliburDevice::setFrequency(int direction, std::size_t channel, double he
 void ExcaliburDevice::setFrequency(int direction, std::size_t channel, const std::string& name, double hertz,
                                    const SoapySDR::Kwargs&) {
     getFrequencyRange(direction, channel, name);
-    const double clamped = std::clamp(std::round(FiniteValue(hertz, "the frequency")),
-                                      static_cast<double>(driver::kMinFrequency),
-                                      static_cast<double>(driver::kMaxFrequency));
+    const double clamped =
+        std::clamp(std::round(FiniteValue(hertz, "the frequency")), static_cast<double>(driver::kMinFrequency),
+                   static_cast<double>(driver::kMaxFrequency));
     std::lock_guard lock(control);
     library.Api().SetFrequency(handle, 0, static_cast<std::uint32_t>(clamped));
     frequency = clamped;

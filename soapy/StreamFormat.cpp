@@ -40,15 +40,11 @@ StreamFormat ParseStreamFormat(const std::string& name) {
 void ConvertPairs(StreamFormat format, const std::int32_t* in, void* out, std::size_t pairs) {
     const std::size_t values = pairs * 2;
     switch (format) {
-        case StreamFormat::Cs32:
-            std::memcpy(out, in, values * sizeof(std::int32_t));
-            break;
+        case StreamFormat::Cs32: std::memcpy(out, in, values * sizeof(std::int32_t)); break;
         case StreamFormat::Cf32:
             ConvertDdc1Block(in, static_cast<float*>(out), values, static_cast<float>(1.0 / kNativeFullScale));
             break;
-        case StreamFormat::Cs16:
-            NarrowDdc1Block(in, static_cast<std::int16_t*>(out), values);
-            break;
+        case StreamFormat::Cs16: NarrowDdc1Block(in, static_cast<std::int16_t*>(out), values); break;
     }
 }
 

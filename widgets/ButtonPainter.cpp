@@ -19,8 +19,7 @@ constexpr unsigned kSingleLineLabel = platform::kDtCenter | platform::kDtVCenter
                                       platform::kDtNoPrefix | platform::kDtEndEllipsis;
 constexpr unsigned kMultiLineLabel = platform::kDtCenter | platform::kDtWordBreak | platform::kDtNoPrefix;
 
-PackedColor GradientStep(PackedColor bottom, PackedColor top, int i)
-{
+PackedColor GradientStep(PackedColor bottom, PackedColor top, int i) {
     const auto mix = [i](unsigned b, unsigned t) {
         return (b * static_cast<unsigned>(kGradientSteps - i) + t * static_cast<unsigned>(i)) /
                static_cast<unsigned>(kGradientSteps);
@@ -29,23 +28,17 @@ PackedColor GradientStep(PackedColor bottom, PackedColor top, int i)
                    mix(BlueOf(bottom), BlueOf(top)));
 }
 
-PackedColor Average(PackedColor a, PackedColor b)
-{
+PackedColor Average(PackedColor a, PackedColor b) {
     return PackRgb((RedOf(a) + RedOf(b)) / 2, (GreenOf(a) + GreenOf(b)) / 2, (BlueOf(a) + BlueOf(b)) / 2);
 }
 
-void BlendPixel(DrawingSurface& surface, int x, int y, PackedColor color)
-{
+void BlendPixel(DrawingSurface& surface, int x, int y, PackedColor color) {
     surface.SetPixel(x, y, Average(surface.GetPixel(x, y), color));
 }
 
-Rect Shrunk(Rect rect, int by)
-{
-    return Rect{rect.left + by, rect.top + by, rect.right - by, rect.bottom - by};
-}
+Rect Shrunk(Rect rect, int by) { return Rect{rect.left + by, rect.top + by, rect.right - by, rect.bottom - by}; }
 
-platform::FontHandle LabelFont(const ButtonLook& look)
-{
+platform::FontHandle LabelFont(const ButtonLook& look) {
     if (look.fontChoice == 2) {
         return theme.LargeFont.Handle();
     }
@@ -62,8 +55,7 @@ platform::FontHandle LabelFont(const ButtonLook& look)
 class SurfaceStateRestorer {
 public:
     explicit SurfaceStateRestorer(DrawingSurface& surface) : m_surface(surface) {}
-    ~SurfaceStateRestorer()
-    {
+    ~SurfaceStateRestorer() {
         if (m_hasTextColor) {
             m_surface.SetTextColor(m_textColor);
         }
@@ -77,23 +69,20 @@ public:
     SurfaceStateRestorer(const SurfaceStateRestorer&) = delete;
     SurfaceStateRestorer& operator=(const SurfaceStateRestorer&) = delete;
 
-    void SetBackgroundMode(int mode)
-    {
+    void SetBackgroundMode(int mode) {
         const int previous = m_surface.SetBackgroundMode(mode);
         if (!m_hasBackgroundMode) {
             m_backgroundMode = previous;
             m_hasBackgroundMode = true;
         }
     }
-    void SelectTextFont(platform::FontHandle font)
-    {
+    void SelectTextFont(platform::FontHandle font) {
         const platform::FontHandle previous = m_surface.SelectTextFont(font);
         if (m_font == nullptr) {
             m_font = previous;
         }
     }
-    void SetTextColor(PackedColor color)
-    {
+    void SetTextColor(PackedColor color) {
         const PackedColor previous = m_surface.SetTextColor(color);
         if (!m_hasTextColor) {
             m_textColor = previous;
@@ -110,8 +99,7 @@ private:
     platform::FontHandle m_font = nullptr;
 };
 
-void DrawArrow(DrawingSurface& surface, const Rect& rect, const ButtonLook& look, PackedColor labelColor)
-{
+void DrawArrow(DrawingSurface& surface, const Rect& rect, const ButtonLook& look, PackedColor labelColor) {
     const PackedColor color = look.enabled ? labelColor : theme.ShadowColor;
     const int cy = (rect.top + rect.bottom) / 2;
     const Point arrow[3] = {{rect.right - 13, cy - 2}, {rect.right - 10, cy + 1}, {rect.right - 7, cy - 2}};
@@ -123,8 +111,7 @@ void DrawArrow(DrawingSurface& surface, const Rect& rect, const ButtonLook& look
 
 }  // namespace
 
-void DrawGradient(DrawingSurface& surface, const Rect& rect, PackedColor bottom, PackedColor top)
-{
+void DrawGradient(DrawingSurface& surface, const Rect& rect, PackedColor bottom, PackedColor top) {
     const int height = rect.bottom - rect.top - 1;
     const auto rowOf = [&](int n) { return rect.bottom - ((n * height) >> 5); };
 
@@ -159,8 +146,7 @@ void DrawGradient(DrawingSurface& surface, const Rect& rect, PackedColor bottom,
     }
 }
 
-void DrawRoundFrame(DrawingSurface& surface, const Rect& rect, PackedColor color)
-{
+void DrawRoundFrame(DrawingSurface& surface, const Rect& rect, PackedColor color) {
     surface.FillRect(Rect{rect.left, rect.top, rect.right - 1, rect.top + 1}, color);
     surface.FillRect(Rect{rect.left, rect.top, rect.left + 1, rect.bottom - 1}, color);
     surface.FillRect(Rect{rect.right - 1, rect.top, rect.right, rect.bottom}, color);
@@ -177,8 +163,7 @@ void DrawRoundFrame(DrawingSurface& surface, const Rect& rect, PackedColor color
     surface.SetPixel(rect.right - 1, rect.bottom - 1, theme.FaceColor);
 }
 
-void DrawBackground(DrawingSurface& surface, const Rect& rect, const ButtonLook& look)
-{
+void DrawBackground(DrawingSurface& surface, const Rect& rect, const ButtonLook& look) {
     if (look.flat) {
         const bool active = look.pressed || look.hover;
         const bool checked = look.check != 0;
@@ -205,8 +190,7 @@ void DrawBackground(DrawingSurface& surface, const Rect& rect, const ButtonLook&
     DrawGradient(surface, Shrunk(rect, 1), LightenColor(bottom, 0.05), LightenColor(top, 0.05));
 }
 
-void DrawButton(DrawingSurface& surface, const Rect& rect, const ButtonLook& look)
-{
+void DrawButton(DrawingSurface& surface, const Rect& rect, const ButtonLook& look) {
     SurfaceStateRestorer state(surface);
     state.SetBackgroundMode(platform::kTransparent);
 

@@ -15,8 +15,7 @@ void DrawBackground(platform::DrawingSurface& surface, const platform::Rect& rec
 
 // Two passes over 44 colour steps from bottom to top; the second restarts
 // lighter in the middle with inset, half-blended ends.
-void DrawGradient(platform::DrawingSurface& surface, const platform::Rect& rect, PackedColor bottom,
-                  PackedColor top);
+void DrawGradient(platform::DrawingSurface& surface, const platform::Rect& rect, PackedColor bottom, PackedColor top);
 
 // One-pixel frame in colour, corners cut to the face colour.
 void DrawRoundFrame(platform::DrawingSurface& surface, const platform::Rect& rect, PackedColor color);

@@ -11,15 +11,13 @@ constexpr double kOneSixth = 0.16666666666666666;
 constexpr double kOneThird = 0.3333333333333333;
 constexpr double kTwoThirds = 0.6666666666666666;
 
-std::uint32_t ChannelByte(double channel)
-{
+std::uint32_t ChannelByte(double channel) {
     return static_cast<std::uint32_t>(static_cast<int>(channel * 255.0)) & 0xFFu;
 }
 
 }  // namespace
 
-void RgbToHls(PackedColor color, double& hue, double& saturation, double& lightness)
-{
+void RgbToHls(PackedColor color, double& hue, double& saturation, double& lightness) {
     const double r = static_cast<double>(RedOf(color)) * kOneOver255;
     const double g = static_cast<double>(GreenOf(color)) * kOneOver255;
     const double b = static_cast<double>(BlueOf(color)) * kOneOver255;
@@ -50,8 +48,7 @@ void RgbToHls(PackedColor color, double& hue, double& saturation, double& lightn
     }
 }
 
-double HueToChannel(double p, double q, double t)
-{
+double HueToChannel(double p, double q, double t) {
     if (t < 0.0) {
         t += 1.0;
     }
@@ -70,14 +67,13 @@ double HueToChannel(double p, double q, double t)
     return p;
 }
 
-PackedColor HlsToRgb(double hue, double lightness, double saturation)
-{
+PackedColor HlsToRgb(double hue, double lightness, double saturation) {
     if (saturation == 0.0) {
         const std::uint32_t v = ChannelByte(lightness);
         return v | v << 8 | v << 16;
     }
-    const double q = lightness <= 0.5 ? lightness * (1.0 + saturation)
-                                      : (lightness + saturation) - (lightness * saturation);
+    const double q =
+        lightness <= 0.5 ? lightness * (1.0 + saturation) : (lightness + saturation) - (lightness * saturation);
     const double p = 2.0 * lightness - q;
     const std::uint32_t red = ChannelByte(HueToChannel(p, q, hue + kOneThird));
     const std::uint32_t green = ChannelByte(HueToChannel(p, q, hue));
@@ -85,8 +81,7 @@ PackedColor HlsToRgb(double hue, double lightness, double saturation)
     return red | green << 8 | blue << 16;
 }
 
-PackedColor LightenColor(PackedColor color, double amount)
-{
+PackedColor LightenColor(PackedColor color, double amount) {
     double hue = 0.0;
     double saturation = 0.0;
     double lightness = 0.0;

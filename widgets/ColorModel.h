@@ -10,8 +10,7 @@ using PackedColor = std::uint32_t;
 // All ones: a button without a text colour of its own.
 inline constexpr PackedColor kNoColor = 0xFFFFFFFFu;
 
-constexpr PackedColor PackRgb(unsigned red, unsigned green, unsigned blue)
-{
+constexpr PackedColor PackRgb(unsigned red, unsigned green, unsigned blue) {
     return (red & 0xFFu) | (green & 0xFFu) << 8 | (blue & 0xFFu) << 16;
 }
 constexpr unsigned RedOf(PackedColor color) { return color & 0xFFu; }

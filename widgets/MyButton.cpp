@@ -26,9 +26,7 @@ unsigned ImageListFlagsForDepth(int bitsPerPixel) {
 
 MyButton::MyButton() = default;
 
-MyButton::~MyButton() {
-    EmptyImageList();
-}
+MyButton::~MyButton() { EmptyImageList(); }
 
 void MyButton::Bind(platform::WindowId dialog, int controlId) {
     Bind(platform::OpenButtonWindow(dialog, controlId, *this));
@@ -46,13 +44,9 @@ std::uint32_t MyButton::ForceStyle(std::uint32_t style) {
     return (style & ~kBsDefPushButton) | kBsOwnerDraw;
 }
 
-bool MyButton::HasWindow() const {
-    return WindowExists();
-}
+bool MyButton::HasWindow() const { return WindowExists(); }
 
-bool MyButton::WindowExists() const {
-    return m_pWindow && m_pWindow->Exists();
-}
+bool MyButton::WindowExists() const { return m_pWindow && m_pWindow->Exists(); }
 
 void MyButton::RepaintNow() {
     if (WindowExists()) m_pWindow->RepaintNow();
@@ -130,9 +124,7 @@ void MyButton::BuildImageList(platform::BitmapHandle bitmap) {
     }
 }
 
-void MyButton::SetDropDownMenu(unsigned menuId) {
-    m_nMenuId = menuId;
-}
+void MyButton::SetDropDownMenu(unsigned menuId) { m_nMenuId = menuId; }
 
 void MyButton::SetMenuSelection(int position, const char* label) {
     m_nMenuSelection = position;

@@ -8,13 +8,9 @@ namespace excalibur {
 
 Theme theme;
 
-ThemeFont::~ThemeFont()
-{
-    platform::DeleteFontHandle(m_hFont);
-}
+ThemeFont::~ThemeFont() { platform::DeleteFontHandle(m_hFont); }
 
-void ThemeFont::Attach(platform::FontHandle font)
-{
+void ThemeFont::Attach(platform::FontHandle font) {
     if (font == m_hFont) {
         return;
     }
@@ -24,16 +20,14 @@ void ThemeFont::Attach(platform::FontHandle font)
 
 namespace {
 
-void SetFaceName(platform::FontDescription& description, const char* name)
-{
+void SetFaceName(platform::FontDescription& description, const char* name) {
     std::memset(description.faceName, 0, sizeof(description.faceName));
     std::strncpy(description.faceName, name, sizeof(description.faceName) - 1);
 }
 
 }  // namespace
 
-void InitTheme()
-{
+void InitTheme() {
     theme.FaceColor = platform::GetSystemColor(platform::kColorBtnFace);
     theme.LightColor = platform::GetSystemColor(platform::kColor3dLight);
     theme.ShadowColor = platform::GetSystemColor(platform::kColorBtnShadow);

@@ -38,11 +38,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     g31ddc::ReceiverApi api;
-#define PACE_RESOLVE(name, result, params)                                                      \
+#define PACE_RESOLVE(name, result, params)                                                  \
     api.name = reinterpret_cast<g31ddc::name##Fn>(platform::ResolveSymbol(library, #name)); \
-    if (api.name == nullptr) {                                                                  \
-        std::fprintf(stderr, "simulator-pace: G31DDCAPI.dll lacks %s\n", #name);             \
-        return 1;                                                                               \
+    if (api.name == nullptr) {                                                              \
+        std::fprintf(stderr, "simulator-pace: G31DDCAPI.dll lacks %s\n", #name);            \
+        return 1;                                                                           \
     }
     G31DDC_ENTRY_POINTS(PACE_RESOLVE)
 #undef PACE_RESOLVE

@@ -24,8 +24,10 @@ public:
     explicit BlockTimings(std::size_t capacity) : blocks_(capacity) {}
 
     void Add(const BlockTimes& times) {
-        if (kept_ < blocks_.size()) blocks_[kept_++] = times;
-        else ++dropped_;
+        if (kept_ < blocks_.size())
+            blocks_[kept_++] = times;
+        else
+            ++dropped_;
     }
 
     const BlockTimes* begin() const { return blocks_.data(); }

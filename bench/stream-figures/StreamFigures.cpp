@@ -94,16 +94,15 @@ ClockFigures MeasureClock() {
     std::int64_t previous = first;
     for (int i = 0; i < kReadings; ++i) {
         const std::int64_t now = MonotonicNanoseconds();
-        if (now > previous && (clock.stepNanos == 0 || now - previous < clock.stepNanos)) clock.stepNanos = now - previous;
+        if (now > previous && (clock.stepNanos == 0 || now - previous < clock.stepNanos))
+            clock.stepNanos = now - previous;
         previous = now;
     }
     clock.readingNanos = static_cast<double>(previous - first) / kReadings;
     return clock;
 }
 
-double Millis(std::int64_t nanoseconds) {
-    return static_cast<double>(nanoseconds) / 1e6;
-}
+double Millis(std::int64_t nanoseconds) { return static_cast<double>(nanoseconds) / 1e6; }
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "stream-figures: %s\n", message.c_str());
@@ -154,8 +153,10 @@ int main(int argc, char** argv) {
     if (handoff == nullptr) return Fail(std::string("the simulator has no ") + simulator::kBlockHandoffExport);
     hostSide.handoff.store(handoff);
 
-    if (f.SetSamples) f.SetSamples(kSampleMode1MHz);
-    else if (f.ExtIoSetSrate(kSampleMode1MHz) != 0) return Fail("ExtIoSetSrate(4) refused");
+    if (f.SetSamples)
+        f.SetSamples(kSampleMode1MHz);
+    else if (f.ExtIoSetSrate(kSampleMode1MHz) != 0)
+        return Fail("ExtIoSetSrate(4) refused");
     const int rate = f.GetHWSR();
     if (rate != kExpectedRate) return Fail("the plug-in runs at " + std::to_string(rate) + " Hz, not 1 MHz");
 
@@ -187,13 +188,15 @@ int main(int argc, char** argv) {
     if (figures.staleHandoffs != 0 || timings.Dropped() != 0)
         std::printf(" (%zu left out: stale hand-off time; %zu not kept)", figures.staleHandoffs, timings.Dropped());
     std::printf("\n");
-    std::printf("plug-in conversion, hand-off to callback entry: %10.1f us per s of stream  (median %.2f us per block)\n",
-                figures.conversionMicrosPerSecond, figures.conversionMedianMicros);
-    std::printf("host copy, memcpy inside the callback:          %10.1f us per s of stream  (median %.2f us per block)\n",
-                figures.copyMicrosPerSecond, figures.copyMedianMicros);
-    std::printf("ratio plug-in / host copy:                      %10.2f\n",
-                figures.copyMicrosPerSecond > 0.0 ? figures.conversionMicrosPerSecond / figures.copyMicrosPerSecond
-                                                  : 0.0);
+    std::printf(
+        "plug-in conversion, hand-off to callback entry: %10.1f us per s of stream  (median %.2f us per block)\n",
+        figures.conversionMicrosPerSecond, figures.conversionMedianMicros);
+    std::printf(
+        "host copy, memcpy inside the callback:          %10.1f us per s of stream  (median %.2f us per block)\n",
+        figures.copyMicrosPerSecond, figures.copyMedianMicros);
+    std::printf(
+        "ratio plug-in / host copy:                      %10.2f\n",
+        figures.copyMicrosPerSecond > 0.0 ? figures.conversionMicrosPerSecond / figures.copyMicrosPerSecond : 0.0);
     std::printf("latency hand-off to callback return:            median %.1f us, 99th percentile %.1f us\n",
                 figures.latencyMedianMicros, figures.latency99Micros);
     if (firstStatus != 0)

@@ -36,9 +36,7 @@ LibraryHandle LoadLibraryByName(const char* fileName) {
     return dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
-void* ResolveSymbol(LibraryHandle library, const char* name) {
-    return library ? dlsym(library, name) : nullptr;
-}
+void* ResolveSymbol(LibraryHandle library, const char* name) { return library ? dlsym(library, name) : nullptr; }
 
 void FreeLibraryHandle(LibraryHandle library) {
     if (library) dlclose(library);

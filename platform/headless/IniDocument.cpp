@@ -78,8 +78,7 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
             value = UpToNul(TrimLeft(line.substr(equals + 1)));
         }
         // Of several lines in a row with an empty key only the first is kept.
-        const bool emptyAfterEmpty =
-            key.empty() && !section->entries.empty() && section->entries.back().key.empty();
+        const bool emptyAfterEmpty = key.empty() && !section->entries.empty() && section->entries.back().key.empty();
         if (emptyAfterEmpty) continue;
         section->entries.push_back({UpToNul(key), std::move(value)});
     }

@@ -20,8 +20,7 @@ namespace {
 HeadlessFont systemFont{platform::FontDescription{16, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "System"}};
 constexpr Color kOpaqueTextBackground = 0x00FFFFFFu;
 
-std::vector<std::string> SplitLines(std::string_view text)
-{
+std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::string current;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -41,8 +40,7 @@ std::vector<std::string> SplitLines(std::string_view text)
 }
 
 // Greedy wrapping at spaces; a word wider than the line stays whole.
-std::vector<std::string> WrapLine(const std::string& line, int maxChars)
-{
+std::vector<std::string> WrapLine(const std::string& line, int maxChars) {
     std::vector<std::string> wrapped;
     std::string current;
     std::size_t pos = 0;
@@ -67,8 +65,7 @@ std::vector<std::string> WrapLine(const std::string& line, int maxChars)
     return wrapped;
 }
 
-std::string WithEndEllipsis(const std::string& line, int maxChars)
-{
+std::string WithEndEllipsis(const std::string& line, int maxChars) {
     if (static_cast<int>(line.size()) <= maxChars) {
         return line;
     }
@@ -82,38 +79,27 @@ MemorySurface::MemorySurface(int width, int height, Color background)
     : m_font(&systemFont),
       m_width(std::max(0, width)),
       m_height(std::max(0, height)),
-      m_pixels(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), background)
-{
-}
+      m_pixels(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), background) {}
 
-bool MemorySurface::Contains(int x, int y) const
-{
-    return x >= 0 && y >= 0 && x < m_width && y < m_height;
-}
+bool MemorySurface::Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
 
-Color MemorySurface::Pixel(int x, int y) const
-{
+Color MemorySurface::Pixel(int x, int y) const {
     if (!Contains(x, y)) {
         return platform::kInvalidColor;
     }
     return m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x)];
 }
 
-Color MemorySurface::GetPixel(int x, int y)
-{
-    return Pixel(x, y);
-}
+Color MemorySurface::GetPixel(int x, int y) { return Pixel(x, y); }
 
-void MemorySurface::SetPixel(int x, int y, Color color)
-{
+void MemorySurface::SetPixel(int x, int y, Color color) {
     if (Contains(x, y)) {
         m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x)] =
             color & 0x00FFFFFFu;
     }
 }
 
-void MemorySurface::FillClipped(Rect rect, const Rect& clip, Color color)
-{
+void MemorySurface::FillClipped(Rect rect, const Rect& clip, Color color) {
     rect.left = std::max({rect.left, clip.left, 0});
     rect.top = std::max({rect.top, clip.top, 0});
     rect.right = std::min({rect.right, clip.right, m_width});
@@ -128,14 +114,10 @@ void MemorySurface::FillClipped(Rect rect, const Rect& clip, Color color)
     }
 }
 
-void MemorySurface::FillRect(const Rect& rect, Color color)
-{
-    FillClipped(rect, Rect{0, 0, m_width, m_height}, color);
-}
+void MemorySurface::FillRect(const Rect& rect, Color color) { FillClipped(rect, Rect{0, 0, m_width, m_height}, color); }
 
 // Bresenham, as GDI draws a one-pixel cosmetic pen.
-void MemorySurface::Line(Point from, Point to, Color pen)
-{
+void MemorySurface::Line(Point from, Point to, Color pen) {
     const int dx = std::abs(to.x - from.x);
     const int dy = std::abs(to.y - from.y);
     const int sx = from.x < to.x ? 1 : -1;
@@ -169,8 +151,7 @@ void MemorySurface::Line(Point from, Point to, Color pen)
 
 // Alternate filling sampled at integer coordinates, right and bottom edges
 // excluded, then the closed outline on top.
-void MemorySurface::Polygon(const Point* points, int count, Color pen, Color brush)
-{
+void MemorySurface::Polygon(const Point* points, int count, Color pen, Color brush) {
     if (points == nullptr || count < 2) {
         return;
     }
@@ -208,25 +189,19 @@ void MemorySurface::Polygon(const Point* points, int count, Color pen, Color bru
     }
 }
 
-const HeadlessFont& MemorySurface::CurrentFont() const
-{
-    return *static_cast<const HeadlessFont*>(m_font);
-}
+const HeadlessFont& MemorySurface::CurrentFont() const { return *static_cast<const HeadlessFont*>(m_font); }
 
-int MemorySurface::LineHeight() const
-{
+int MemorySurface::LineHeight() const {
     const int height = std::abs(CurrentFont().description.height);
     return height > 0 ? height : systemFont.description.height;
 }
 
-int MemorySurface::CharWidth() const
-{
+int MemorySurface::CharWidth() const {
     const int width = CurrentFont().description.width;
     return width > 0 ? width : std::max(1, LineHeight() / 2);
 }
 
-int MemorySurface::DrawFormattedText(std::string_view text, Rect& rect, unsigned format)
-{
+int MemorySurface::DrawFormattedText(std::string_view text, Rect& rect, unsigned format) {
     const int lineHeight = LineHeight();
     const int charWidth = CharWidth();
     const int maxChars = std::max(0, rect.Width()) / charWidth;
@@ -294,8 +269,7 @@ int MemorySurface::DrawFormattedText(std::string_view text, Rect& rect, unsigned
     return (format & platform::kDtVCenter) ? drawnTop - rect.top + textHeight : textHeight;
 }
 
-platform::FontHandle MemorySurface::SelectTextFont(platform::FontHandle font)
-{
+platform::FontHandle MemorySurface::SelectTextFont(platform::FontHandle font) {
     if (font == nullptr) {
         return nullptr;
     }
@@ -304,31 +278,29 @@ platform::FontHandle MemorySurface::SelectTextFont(platform::FontHandle font)
     return previous;
 }
 
-Color MemorySurface::SetTextColor(Color color)
-{
+Color MemorySurface::SetTextColor(Color color) {
     const Color previous = m_textColor;
     m_textColor = color & 0x00FFFFFFu;
     return previous;
 }
 
-int MemorySurface::SetBackgroundMode(int mode)
-{
+int MemorySurface::SetBackgroundMode(int mode) {
     const int previous = m_backgroundMode;
     m_backgroundMode = mode;
     return previous;
 }
 
-void MemorySurface::DrawImage(const void* imageList, int x, int y)
-{
+void MemorySurface::DrawImage(const void* imageList, int x, int y) {
     const auto* image = static_cast<const MemoryImage*>(imageList);
-    if (image == nullptr ||
-        image->pixels.size() < static_cast<std::size_t>(image->width) * static_cast<std::size_t>(std::max(0, image->height))) {
+    if (image == nullptr || image->pixels.size() < static_cast<std::size_t>(image->width) *
+                                                       static_cast<std::size_t>(std::max(0, image->height))) {
         return;
     }
     for (int row = 0; row < image->height; ++row) {
         for (int column = 0; column < image->width; ++column) {
             const Color pixel = image->pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(image->width) +
-                                              static_cast<std::size_t>(column)] & 0x00FFFFFFu;
+                                              static_cast<std::size_t>(column)] &
+                                0x00FFFFFFu;
             if (pixel != kImageTransparentColor) {
                 SetPixel(x + column, y + row, pixel);
             }

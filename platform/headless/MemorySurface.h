@@ -25,8 +25,7 @@ public:
     void FillRect(const platform::Rect& rect, platform::Color color) override;
     platform::Color GetPixel(int x, int y) override;
     void SetPixel(int x, int y, platform::Color color) override;
-    void Polygon(const platform::Point* points, int count, platform::Color pen,
-                 platform::Color brush) override;
+    void Polygon(const platform::Point* points, int count, platform::Color pen, platform::Color brush) override;
     void Line(platform::Point from, platform::Point to, platform::Color pen) override;
     int DrawFormattedText(std::string_view text, platform::Rect& rect, unsigned format) override;
     platform::FontHandle SelectTextFont(platform::FontHandle font) override;

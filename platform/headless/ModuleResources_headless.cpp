@@ -3,12 +3,8 @@
 namespace platform {
 
 // Natively there is no resource section and no pointer cursor to set.
-void* OwnModule() {
-    return nullptr;
-}
+void* OwnModule() { return nullptr; }
 
-void* LoadCursorResource(int) {
-    return nullptr;
-}
+void* LoadCursorResource(int) { return nullptr; }
 
 }  // namespace platform

@@ -57,9 +57,7 @@ Registry& Resources() {
     return registry;
 }
 
-LoadedMenu* AsMenu(platform::MenuHandle menu) {
-    return static_cast<LoadedMenu*>(menu);
-}
+LoadedMenu* AsMenu(platform::MenuHandle menu) { return static_cast<LoadedMenu*>(menu); }
 
 }  // namespace
 
@@ -83,9 +81,7 @@ HeadlessButtonWindow::HeadlessButtonWindow(WindowId dialog, int controlId, std::
     registry.buttons[{m_dialog, m_controlId}] = this;
 }
 
-HeadlessButtonWindow::~HeadlessButtonWindow() {
-    Destroy();
-}
+HeadlessButtonWindow::~HeadlessButtonWindow() { Destroy(); }
 
 void HeadlessButtonWindow::Destroy() {
     m_bAlive = false;
@@ -96,13 +92,9 @@ void HeadlessButtonWindow::Destroy() {
     if (found != registry.buttons.end() && found->second == this) registry.buttons.erase(found);
 }
 
-bool HeadlessButtonWindow::Exists() const {
-    return m_bAlive;
-}
+bool HeadlessButtonWindow::Exists() const { return m_bAlive; }
 
-std::string HeadlessButtonWindow::Text() const {
-    return m_label;
-}
+std::string HeadlessButtonWindow::Text() const { return m_label; }
 
 void HeadlessButtonWindow::SetText(const char* text) {
     if (!m_bAlive) return;
@@ -111,13 +103,9 @@ void HeadlessButtonWindow::SetText(const char* text) {
     if (m_dialog != 0) platform::SetControlText(m_dialog, m_controlId, m_label.c_str());
 }
 
-bool HeadlessButtonWindow::IsEnabled() const {
-    return m_bAlive && enabled;
-}
+bool HeadlessButtonWindow::IsEnabled() const { return m_bAlive && enabled; }
 
-std::uint32_t HeadlessButtonWindow::Style() const {
-    return m_bAlive ? style : 0;
-}
+std::uint32_t HeadlessButtonWindow::Style() const { return m_bAlive ? style : 0; }
 
 void HeadlessButtonWindow::ModifyStyle(std::uint32_t remove, std::uint32_t add) {
     if (m_bAlive) style = (style & ~remove) | add;
@@ -128,13 +116,9 @@ platform::Rect HeadlessButtonWindow::ClientRect() const {
     return {0, 0, screenRect.Width(), screenRect.Height()};
 }
 
-platform::Rect HeadlessButtonWindow::ScreenRect() const {
-    return m_bAlive ? screenRect : platform::Rect{};
-}
+platform::Rect HeadlessButtonWindow::ScreenRect() const { return m_bAlive ? screenRect : platform::Rect{}; }
 
-platform::Point HeadlessButtonWindow::CursorInClient() const {
-    return cursor;
-}
+platform::Point HeadlessButtonWindow::CursorInClient() const { return cursor; }
 
 std::intptr_t HeadlessButtonWindow::DefaultProcessing() {
     if (m_bAlive) ++defaultProcessings;
@@ -191,9 +175,7 @@ bool HeadlessButtonWindow::HoldsCapture() const {
     return registry.captureOwner == this;
 }
 
-void HeadlessButtonWindow::ShowCursorShape(platform::CursorHandle shape) {
-    shownCursor = shape;
-}
+void HeadlessButtonWindow::ShowCursorShape(platform::CursorHandle shape) { shownCursor = shape; }
 
 platform::MenuHandle HeadlessButtonWindow::LoadMenuResource(unsigned menuId) {
     auto& registry = Resources();
@@ -204,9 +186,7 @@ platform::MenuHandle HeadlessButtonWindow::LoadMenuResource(unsigned menuId) {
     return new LoadedMenu{found->second};
 }
 
-platform::MenuHandle HeadlessButtonWindow::PopupOf(platform::MenuHandle menu) {
-    return menu;
-}
+platform::MenuHandle HeadlessButtonWindow::PopupOf(platform::MenuHandle menu) { return menu; }
 
 int HeadlessButtonWindow::MenuItemCount(platform::MenuHandle popup) {
     return popup ? static_cast<int>(AsMenu(popup)->items.size()) : -1;
@@ -215,7 +195,8 @@ int HeadlessButtonWindow::MenuItemCount(platform::MenuHandle popup) {
 void HeadlessButtonWindow::CheckMenuItemAt(platform::MenuHandle popup, int position, bool checked) {
     if (popup == nullptr) return;
     auto& items = AsMenu(popup)->items;
-    if (position >= 0 && position < static_cast<int>(items.size())) items[static_cast<std::size_t>(position)].checked = checked;
+    if (position >= 0 && position < static_cast<int>(items.size()))
+        items[static_cast<std::size_t>(position)].checked = checked;
 }
 
 int HeadlessButtonWindow::TrackPopup(platform::MenuHandle popup, platform::Point anchor) {

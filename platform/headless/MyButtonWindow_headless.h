@@ -80,7 +80,8 @@ public:
     bool DescribeBitmap(platform::BitmapHandle bitmap, platform::BitmapDescription& description) override;
     void DeleteBitmapHandle(platform::BitmapHandle bitmap) override;
     platform::ImageListHandle CreateImageList(int width, int height, unsigned flags) override;
-    bool AddMaskedCopy(platform::ImageListHandle list, platform::BitmapHandle bitmap, std::uint32_t transparent) override;
+    bool AddMaskedCopy(platform::ImageListHandle list, platform::BitmapHandle bitmap,
+                       std::uint32_t transparent) override;
     void DestroyImageList(platform::ImageListHandle list) override;
 
     WindowId Dialog() const { return m_dialog; }
@@ -90,19 +91,19 @@ public:
     bool enabled = true;
     std::uint32_t style = 0x50010000;  // a push button with a tab stop; a panel's button takes its template's
     platform::Rect screenRect{0, 0, 75, 21};
-    platform::Point cursor{-1, -1};    // in client coordinates
+    platform::Point cursor{-1, -1};  // in client coordinates
     MenuAnswer menuAnswer;
     std::function<void(const ParentMessage&)> parentHandler;
 
     // Recorded.
-    int checkState = 0;                // the last BM_SETCHECK
+    int checkState = 0;  // the last BM_SETCHECK
     int repaints = 0;
     int defaultProcessings = 0;
     platform::CursorHandle shownCursor = nullptr;
     std::vector<ParentMessage> sentToParent;
     std::vector<bool> menuChecksAtOpen;  // check marks of the last drop-down as it opened
     platform::Point menuAnchor;
-    unsigned imageListFlags = 0;         // of the last image list made
+    unsigned imageListFlags = 0;  // of the last image list made
 
 private:
     WindowId m_dialog;

@@ -106,9 +106,7 @@ void ShowWindowBy(WindowId window, int command) {
     if (DialogEvents* events = EventsOf(window)) events->OnVisibilityChanged(show ? 1 : 0, 0);
 }
 
-bool IsVisible(WindowId window) {
-    return headless::IsWindowVisible(window);
-}
+bool IsVisible(WindowId window) { return headless::IsWindowVisible(window); }
 
 void BringToForeground(WindowId window) {
     auto& system = System();
@@ -116,9 +114,7 @@ void BringToForeground(WindowId window) {
     if (system.windows.count(window)) system.foreground = window;
 }
 
-Rect ScreenRect(WindowId window) {
-    return headless::WindowRectOf(window);
-}
+Rect ScreenRect(WindowId window) { return headless::WindowRectOf(window); }
 
 // Like SetWindowPos: showing or hiding this way sends no shown-or-hidden event.
 void MoveWindowTo(WindowId window, int x, int y, unsigned flags) {
@@ -135,9 +131,7 @@ void SetControlText(WindowId dialog, int controlId, const char* text) {
     WithWindow(dialog, [&](WindowState& state) { state.controlTexts[controlId] = text ? text : ""; });
 }
 
-int PlatformMajorVersion() {
-    return 10;
-}
+int PlatformMajorVersion() { return 10; }
 
 void* SetSmallIconFromResource(WindowId window, int iconId) {
     WithWindow(window, [&](WindowState& state) { state.smallIcon = iconId; });

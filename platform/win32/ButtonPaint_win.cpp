@@ -5,8 +5,7 @@
 
 namespace platform {
 
-void PaintButtonWindow(HWND button, const ButtonEvents& owner)
-{
+void PaintButtonWindow(HWND button, const ButtonEvents& owner) {
     ScopedPaint paint(button);
     if (paint.Get() == nullptr) {
         return;

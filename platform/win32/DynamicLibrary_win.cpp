@@ -17,8 +17,6 @@ void* ResolveSymbol(LibraryHandle library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
 
-void FreeLibraryHandle(LibraryHandle library) {
-    FreeLibrary(static_cast<HMODULE>(library));
-}
+void FreeLibraryHandle(LibraryHandle library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
 }  // namespace platform

@@ -11,15 +11,11 @@ namespace platform {
 
 namespace {
 
-RECT ToRect(const Rect& rect)
-{
-    return RECT{rect.left, rect.top, rect.right, rect.bottom};
-}
+RECT ToRect(const Rect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
 
 }  // namespace
 
-void GdiSurface::FillRect(const Rect& rect, Color color)
-{
+void GdiSurface::FillRect(const Rect& rect, Color color) {
     if (rect.IsEmpty()) {
         return;
     }
@@ -31,18 +27,11 @@ void GdiSurface::FillRect(const Rect& rect, Color color)
     ::FillRect(m_dc, &area, brush.Get());
 }
 
-Color GdiSurface::GetPixel(int x, int y)
-{
-    return ::GetPixel(m_dc, x, y);
-}
+Color GdiSurface::GetPixel(int x, int y) { return ::GetPixel(m_dc, x, y); }
 
-void GdiSurface::SetPixel(int x, int y, Color color)
-{
-    SetPixelV(m_dc, x, y, color);
-}
+void GdiSurface::SetPixel(int x, int y, Color color) { SetPixelV(m_dc, x, y, color); }
 
-void GdiSurface::Polygon(const Point* points, int count, Color pen, Color brush)
-{
+void GdiSurface::Polygon(const Point* points, int count, Color pen, Color brush) {
     if (points == nullptr || count < 2) {
         return;
     }
@@ -60,8 +49,7 @@ void GdiSurface::Polygon(const Point* points, int count, Color pen, Color brush)
     ::Polygon(m_dc, vertices.data(), count);
 }
 
-void GdiSurface::Line(Point from, Point to, Color pen)
-{
+void GdiSurface::Line(Point from, Point to, Color pen) {
     ScopedPen gdiPen(CreatePen(PS_SOLID, 1, pen));
     if (!gdiPen) {
         return;
@@ -73,8 +61,7 @@ void GdiSurface::Line(Point from, Point to, Color pen)
     MoveToEx(m_dc, previous.x, previous.y, nullptr);
 }
 
-int GdiSurface::DrawFormattedText(std::string_view text, Rect& rect, unsigned format)
-{
+int GdiSurface::DrawFormattedText(std::string_view text, Rect& rect, unsigned format) {
     RECT area = ToRect(rect);
     const int length = text.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(text.size());
     const int height = DrawTextA(m_dc, text.empty() ? "" : text.data(), length, &area, format);
@@ -82,26 +69,18 @@ int GdiSurface::DrawFormattedText(std::string_view text, Rect& rect, unsigned fo
     return height;
 }
 
-FontHandle GdiSurface::SelectTextFont(FontHandle font)
-{
+FontHandle GdiSurface::SelectTextFont(FontHandle font) {
     if (font == nullptr) {
         return nullptr;
     }
     return SelectObject(m_dc, static_cast<HFONT>(font));
 }
 
-Color GdiSurface::SetTextColor(Color color)
-{
-    return ::SetTextColor(m_dc, color);
-}
+Color GdiSurface::SetTextColor(Color color) { return ::SetTextColor(m_dc, color); }
 
-int GdiSurface::SetBackgroundMode(int mode)
-{
-    return SetBkMode(m_dc, mode);
-}
+int GdiSurface::SetBackgroundMode(int mode) { return SetBkMode(m_dc, mode); }
 
-void GdiSurface::DrawImage(const void* imageList, int x, int y)
-{
+void GdiSurface::DrawImage(const void* imageList, int x, int y) {
     if (imageList == nullptr) {
         return;
     }

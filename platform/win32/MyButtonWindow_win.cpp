@@ -110,9 +110,7 @@ public:
 
     void ShowCursorShape(CursorHandle cursor) override { SetCursor(static_cast<HCURSOR>(cursor)); }
 
-    MenuHandle LoadMenuResource(unsigned menuId) override {
-        return LoadMenuA(m_hResources, MAKEINTRESOURCEA(menuId));
-    }
+    MenuHandle LoadMenuResource(unsigned menuId) override { return LoadMenuA(m_hResources, MAKEINTRESOURCEA(menuId)); }
 
     MenuHandle PopupOf(MenuHandle menu) override { return GetSubMenu(static_cast<HMENU>(menu), 0); }
 
@@ -183,42 +181,25 @@ private:
         m_current = {message, wParam, lParam, true};
         LRESULT result = 0;
         switch (message) {
-            case WM_PAINT:
-                PaintButtonWindow(m_hWnd, m_owner);
-                break;
-            case WM_ERASEBKGND:
-                result = TRUE;
-                break;
+            case WM_PAINT: PaintButtonWindow(m_hWnd, m_owner); break;
+            case WM_ERASEBKGND: result = TRUE; break;
             case WM_CREATE: {
                 auto* creation = reinterpret_cast<CREATESTRUCTA*>(lParam);
                 creation->style = static_cast<LONG>(m_owner.ForceStyle(static_cast<std::uint32_t>(creation->style)));
                 result = DefaultProcessing() == -1 ? -1 : 0;
                 break;
             }
-            case WM_SETCURSOR:
-                result = m_owner.OnSetCursor();
-                break;
-            case WM_RBUTTONDOWN:
-                m_owner.OnRButtonDown();
-                break;
-            case WM_LBUTTONDOWN:
-                m_owner.OnLButtonDown();
-                break;
-            case WM_LBUTTONUP:
-                m_owner.OnLButtonUp();
-                break;
-            case WM_KILLFOCUS:
-                m_owner.OnKillFocus();
-                break;
-            case WM_CAPTURECHANGED:
-                m_owner.OnCaptureChanged(reinterpret_cast<HWND>(lParam) == m_hWnd);
-                break;
+            case WM_SETCURSOR: result = m_owner.OnSetCursor(); break;
+            case WM_RBUTTONDOWN: m_owner.OnRButtonDown(); break;
+            case WM_LBUTTONDOWN: m_owner.OnLButtonDown(); break;
+            case WM_LBUTTONUP: m_owner.OnLButtonUp(); break;
+            case WM_KILLFOCUS: m_owner.OnKillFocus(); break;
+            case WM_CAPTURECHANGED: m_owner.OnCaptureChanged(reinterpret_cast<HWND>(lParam) == m_hWnd); break;
             case WM_MOUSEMOVE:
-                m_owner.OnMouseMove(static_cast<unsigned>(wParam), {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+                m_owner.OnMouseMove(static_cast<unsigned>(wParam),
+                                    {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
                 break;
-            case WM_ENABLE:
-                m_owner.OnEnable();
-                break;
+            case WM_ENABLE: m_owner.OnEnable(); break;
             case WM_NCDESTROY: {
                 const HWND window = m_hWnd;
                 RemoveWindowSubclass(window, SubclassProc, SubclassId());
@@ -226,9 +207,7 @@ private:
                 result = DefSubclassProc(window, message, wParam, lParam);
                 break;
             }
-            default:
-                result = DefaultProcessing();
-                break;
+            default: result = DefaultProcessing(); break;
         }
         m_current = outer;
         return result;
@@ -274,10 +253,9 @@ HWND CreateButtonWindow(ButtonEvents& owner, const char* text, DWORD style, cons
                         int controlId, HMODULE resources) {
     const DWORD forced = owner.ForceStyle(style);
     pending = {&owner, resources, SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId())};
-    const HWND window = CreateWindowExA(0, "BUTTON", text, forced, rect.left, rect.top, rect.right - rect.left,
-                                        rect.bottom - rect.top, parent,
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                        GetModuleHandleA(nullptr), nullptr);
+    const HWND window = CreateWindowExA(
+        0, "BUTTON", text, forced, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleA(nullptr), nullptr);
     if (pending.hook) UnhookWindowsHookEx(pending.hook);
     pending = {};
     if (window != nullptr && !owner.HasWindow()) BindButtonWindow(window, owner, resources);

@@ -9,20 +9,14 @@
 namespace platform {
 namespace {
 
-HWND AsHwnd(WindowId window) {
-    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(window));
-}
+HWND AsHwnd(WindowId window) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(window)); }
 
-WindowId AsId(HWND window) {
-    return static_cast<WindowId>(reinterpret_cast<UINT_PTR>(window));
-}
+WindowId AsId(HWND window) { return static_cast<WindowId>(reinterpret_cast<UINT_PTR>(window)); }
 
 // Private to the panel's dialog; clear of the dialog messages at WM_USER.
 constexpr UINT kPanelRequestMessage = WM_APP + 0x3F0;
 
-DialogEvents* EventsOf(HWND dialog) {
-    return reinterpret_cast<DialogEvents*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
+DialogEvents* EventsOf(HWND dialog) { return reinterpret_cast<DialogEvents*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
 INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
@@ -33,33 +27,27 @@ INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     DialogEvents* events = EventsOf(dialog);
     if (events == nullptr) return FALSE;
     switch (message) {
-        case WM_COMMAND:
-            events->OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return TRUE;
+        case WM_COMMAND: events->OnCommand(LOWORD(wParam), HIWORD(wParam)); return TRUE;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->code != static_cast<UINT>(UDN_DELTAPOS)) return FALSE;
             const auto* change = reinterpret_cast<const NMUPDOWN*>(lParam);
-            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, events->OnSpinDelta(static_cast<int>(header->idFrom), change->iDelta));
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT,
+                              events->OnSpinDelta(static_cast<int>(header->idFrom), change->iDelta));
             return TRUE;
         }
-        case WM_CLOSE:
-            events->OnCloseRequest();
-            return TRUE;
+        case WM_CLOSE: events->OnCloseRequest(); return TRUE;
         case WM_SHOWWINDOW:
             // The default processing first, as the dialog framework does it.
             DefWindowProcA(dialog, message, wParam, lParam);
             events->OnVisibilityChanged(static_cast<int>(wParam), static_cast<int>(lParam));
             return TRUE;
-        case kPanelRequestMessage:
-            events->OnPanelRequest(static_cast<int>(wParam));
-            return TRUE;
+        case kPanelRequestMessage: events->OnPanelRequest(static_cast<int>(wParam)); return TRUE;
         case WM_DESTROY:
             events->OnPanelDestroy();
             SetWindowLongPtrA(dialog, DWLP_USER, 0);
             return FALSE;
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -68,14 +56,12 @@ INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 WindowId CreatePanelDialog(int templateId, DialogEvents& events) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    const HWND dialog = CreateDialogParamA(static_cast<HINSTANCE>(OwnModule()), MAKEINTRESOURCEA(templateId),
-                                           nullptr, PanelDialogProc, reinterpret_cast<LPARAM>(&events));
+    const HWND dialog = CreateDialogParamA(static_cast<HINSTANCE>(OwnModule()), MAKEINTRESOURCEA(templateId), nullptr,
+                                           PanelDialogProc, reinterpret_cast<LPARAM>(&events));
     return AsId(dialog);
 }
 
-void DestroyPanelWindow(WindowId window) {
-    DestroyWindow(AsHwnd(window));
-}
+void DestroyPanelWindow(WindowId window) { DestroyWindow(AsHwnd(window)); }
 
 // Gives every child button back the system's button procedure. Unlike
 // RemoveWindowSubclass this works from any thread of the process.
@@ -106,17 +92,11 @@ void PostPanelRequest(WindowId window, int request) {
     PostMessageA(AsHwnd(window), kPanelRequestMessage, static_cast<WPARAM>(request), 0);
 }
 
-void ShowWindowBy(WindowId window, int command) {
-    ShowWindow(AsHwnd(window), command);
-}
+void ShowWindowBy(WindowId window, int command) { ShowWindow(AsHwnd(window), command); }
 
-bool IsVisible(WindowId window) {
-    return IsWindowVisible(AsHwnd(window)) != FALSE;
-}
+bool IsVisible(WindowId window) { return IsWindowVisible(AsHwnd(window)) != FALSE; }
 
-void BringToForeground(WindowId window) {
-    SetForegroundWindow(AsHwnd(window));
-}
+void BringToForeground(WindowId window) { SetForegroundWindow(AsHwnd(window)); }
 
 Rect ScreenRect(WindowId window) {
     RECT rect{};
@@ -132,9 +112,7 @@ void SetControlText(WindowId dialog, int controlId, const char* text) {
     SetDlgItemTextA(AsHwnd(dialog), controlId, text);
 }
 
-int PlatformMajorVersion() {
-    return static_cast<int>(LOBYTE(LOWORD(GetVersion())));
-}
+int PlatformMajorVersion() { return static_cast<int>(LOBYTE(LOWORD(GetVersion()))); }
 
 void* SetSmallIconFromResource(WindowId window, int iconId) {
     const HICON icon = LoadIconA(static_cast<HINSTANCE>(OwnModule()), MAKEINTRESOURCEA(iconId));
@@ -142,12 +120,8 @@ void* SetSmallIconFromResource(WindowId window, int iconId) {
     return icon;
 }
 
-void OpenWebAddress(const char* address) {
-    ShellExecuteA(nullptr, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
-}
+void OpenWebAddress(const char* address) { ShellExecuteA(nullptr, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL); }
 
-void ShowModalMessage(const char* text) {
-    MessageBoxA(nullptr, text, nullptr, MB_OK);
-}
+void ShowModalMessage(const char* text) { MessageBoxA(nullptr, text, nullptr, MB_OK); }
 
 }  // namespace platform

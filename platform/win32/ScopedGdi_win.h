@@ -9,8 +9,7 @@ template <typename Handle>
 class ScopedGdiObject {
 public:
     explicit ScopedGdiObject(Handle handle) : m_handle(handle) {}
-    ~ScopedGdiObject()
-    {
+    ~ScopedGdiObject() {
         if (m_handle != nullptr) {
             DeleteObject(m_handle);
         }
@@ -33,11 +32,8 @@ using ScopedBitmap = ScopedGdiObject<HBITMAP>;
 class ScopedSelection {
 public:
     ScopedSelection(HDC dc, HGDIOBJ object)
-        : m_dc(dc), m_previous(object != nullptr ? SelectObject(dc, object) : nullptr)
-    {
-    }
-    ~ScopedSelection()
-    {
+        : m_dc(dc), m_previous(object != nullptr ? SelectObject(dc, object) : nullptr) {}
+    ~ScopedSelection() {
         if (m_previous != nullptr && m_previous != HGDI_ERROR) {
             SelectObject(m_dc, m_previous);
         }
@@ -56,8 +52,7 @@ private:
 class ScopedMemoryDC {
 public:
     explicit ScopedMemoryDC(HDC compatibleWith) : m_dc(CreateCompatibleDC(compatibleWith)) {}
-    ~ScopedMemoryDC()
-    {
+    ~ScopedMemoryDC() {
         if (m_dc != nullptr) {
             DeleteDC(m_dc);
         }
@@ -76,8 +71,7 @@ private:
 class ScopedPaint {
 public:
     explicit ScopedPaint(HWND window) : m_window(window), m_paint{}, m_dc(BeginPaint(window, &m_paint)) {}
-    ~ScopedPaint()
-    {
+    ~ScopedPaint() {
         if (m_dc != nullptr) {
             EndPaint(m_window, &m_paint);
         }

@@ -6,13 +6,9 @@
 
 namespace platform {
 
-std::uint32_t GetSystemColor(int index)
-{
-    return GetSysColor(index);
-}
+std::uint32_t GetSystemColor(int index) { return GetSysColor(index); }
 
-FontHandle CreateFontFromDescription(const FontDescription& description)
-{
+FontHandle CreateFontFromDescription(const FontDescription& description) {
     LOGFONTA font{};
     font.lfHeight = description.height;
     font.lfWidth = description.width;
@@ -33,8 +29,7 @@ FontHandle CreateFontFromDescription(const FontDescription& description)
     return CreateFontIndirectA(&font);
 }
 
-void DeleteFontHandle(FontHandle font)
-{
+void DeleteFontHandle(FontHandle font) {
     if (font != nullptr) {
         DeleteObject(static_cast<HFONT>(font));
     }

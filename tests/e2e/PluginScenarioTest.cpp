@@ -525,9 +525,7 @@ TEST_F(PluginScenario, ADriverLackingOneEntryPointIsNotUsed) {
 
 namespace {
 
-std::string SampleLabel(int mode) {
-    return excalibur::SampleModeTable[excalibur::ClampSampleMode(mode)].buttonLabel;
-}
+std::string SampleLabel(int mode) { return excalibur::SampleModeTable[excalibur::ClampSampleMode(mode)].buttonLabel; }
 
 }  // namespace
 
@@ -624,8 +622,8 @@ TEST_F(PluginScenario, HostThreadsAndThePanelsThreadChangeSettingsTogether) {
     auto lines = testsupport::ReadLines(SettingsFile().string());
     lines.resize(6);
     EXPECT_EQ(lines, (std::vector<std::string>{"[PARAMETER]", "SampleMode=" + std::to_string(record.sampleMode),
-                                        "Attenuator=" + std::to_string(record.attenuator),
-                                        "Dittering=" + std::to_string(record.dither),
-                                        "NoisBlanker=" + std::to_string(record.noiseBlanker),
-                                        "dBOffset=" + std::to_string(record.levelOffset)}));
+                                               "Attenuator=" + std::to_string(record.attenuator),
+                                               "Dittering=" + std::to_string(record.dither),
+                                               "NoisBlanker=" + std::to_string(record.noiseBlanker),
+                                               "dBOffset=" + std::to_string(record.levelOffset)}));
 }

@@ -69,8 +69,12 @@ void HarvestNames(std::string_view file, Script& script) {
 std::string Spelled(const std::string& name, unsigned spelling) {
     std::string out = name;
     switch (spelling & 3) {
-        case 1: for (char& c : out) c = ('a' <= c && c <= 'z') ? static_cast<char>(c - 32) : c; break;
-        case 2: for (char& c : out) c = ('A' <= c && c <= 'Z') ? static_cast<char>(c + 32) : c; break;
+        case 1:
+            for (char& c : out) c = ('a' <= c && c <= 'z') ? static_cast<char>(c - 32) : c;
+            break;
+        case 2:
+            for (char& c : out) c = ('A' <= c && c <= 'Z') ? static_cast<char>(c + 32) : c;
+            break;
         case 3: out = " \t" + out + " "; break;
         default: break;
     }
@@ -135,9 +139,13 @@ void DefaultOperations(Script& script) {
     const std::string section = script.sections.size() > fixedSections ? script.sections[fixedSections] : "S";
     const std::string key = script.keys.size() > fixedKeys ? script.keys[fixedKeys] : "k";
     script.operations = {
-        Read("PARAMETER", "SampleMode", 2), Read(section, key, 77),       Write("PARAMETER", "dBOffset", "-150"),
-        Write(section, key, "42"),          Write("POSITION", "WindowLeft", "-1300"),
-        Read("parameter", "DBOFFSET", -174), Read(section, key, 77),
+        Read("PARAMETER", "SampleMode", 2),
+        Read(section, key, 77),
+        Write("PARAMETER", "dBOffset", "-150"),
+        Write(section, key, "42"),
+        Write("POSITION", "WindowLeft", "-1300"),
+        Read("parameter", "DBOFFSET", -174),
+        Read(section, key, 77),
     };
 }
 

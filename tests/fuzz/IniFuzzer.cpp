@@ -212,7 +212,8 @@ private:
         // Storing what is already there leaves the file as it was.
         const std::string stored = reference::AsStoredIn(before.value_or(""), WithoutLeadingBlanks(op.value));
         const Values old = reference::FindValues(before.value_or(""), {{op.section, op.key}});
-        if (old[0] == stored && after != before) Fail("step %zu: writing the stored value again rewrote the file", step_);
+        if (old[0] == stored && after != before)
+            Fail("step %zu: writing the stored value again rewrote the file", step_);
 
         const Values next = CheckFile(after, "after a write");
         // Otherwise the rewrite itself may move keys (see the reference).
@@ -233,7 +234,8 @@ private:
         }
         if (const std::optional<int> number = PlainDecimal(op.value)) {
             for (const int probe : kProbeDefaults) {
-                const int read = platform::ReadProfileInt(op.section.c_str(), op.key.c_str(), probe, Workspace::Get().Path());
+                const int read =
+                    platform::ReadProfileInt(op.section.c_str(), op.key.c_str(), probe, Workspace::Get().Path());
                 if (read != *number) Fail("step %zu: wrote %d, read back %d", step_, *number, read);
             }
         }

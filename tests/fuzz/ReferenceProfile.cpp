@@ -47,7 +47,8 @@ std::vector<std::optional<std::string>> FindValues(std::string_view file, const 
     // Whatever precedes the first header belongs to a section without a name.
     std::vector<Lookup> asked;
     for (std::size_t i = 0; i < lookups.size(); ++i) {
-        asked.push_back({AsStoredIn(file, TrimBlanks(lookups[i].section)), AsStoredIn(file, TrimBlanks(lookups[i].key))});
+        asked.push_back(
+            {AsStoredIn(file, TrimBlanks(lookups[i].section)), AsStoredIn(file, TrimBlanks(lookups[i].key))});
         if (asked[i].section.empty()) places[i] = Place::Inside;
     }
     std::string repaired;
@@ -78,12 +79,14 @@ std::vector<std::optional<std::string>> FindValues(std::string_view file, const 
         }
 
         const std::size_t equals = line.find('=');
-        const std::string_view key = CutAtNul(equals == std::string_view::npos ? line : TrimBlanks(line.substr(0, equals)));
+        const std::string_view key =
+            CutAtNul(equals == std::string_view::npos ? line : TrimBlanks(line.substr(0, equals)));
         for (std::size_t i = 0; i < lookups.size(); ++i) {
             if (places[i] != Place::Inside || settled[i] || !SameName(asked[i].key, key)) continue;
             // The first key of the name decides, even when it has no '='.
             settled[i] = true;
-            if (equals != std::string_view::npos) values[i] = std::string(CutAtNul(TrimBlanks(line.substr(equals + 1))));
+            if (equals != std::string_view::npos)
+                values[i] = std::string(CutAtNul(TrimBlanks(line.substr(equals + 1))));
         }
     }
     return values;
@@ -122,7 +125,8 @@ int ProfileInt(std::string_view value, int defaultValue) {
     // at both ends loses the opening one, at most 29 characters come back,
     // and when the rest fitted its last character (the closing quote) goes.
     constexpr std::size_t kBufferChars = 30;
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+    const bool quoted =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
     const std::string_view afterQuote = quoted ? value.substr(1) : value;
     std::string text(afterQuote.substr(0, kBufferChars - 1));
     if (quoted && afterQuote.size() <= kBufferChars) text.pop_back();

@@ -55,13 +55,9 @@ void ApplyAttenuator(bool on) {
 
 }  // namespace
 
-fixture::ToneStream& fixture::Stream() {
-    return stream;
-}
+fixture::ToneStream& fixture::Stream() { return stream; }
 
-const char* fixture::PluginName() {
-    return "Extended";
-}
+const char* fixture::PluginName() { return "Extended"; }
 
 FIXTURE_EXPORT void EXCALIBUR_STDCALL InitExtIOPara(excalibur::ExParaBlock* block) { record = *block; }
 

@@ -11,13 +11,8 @@ fixture::ToneStream stream;
 
 }  // namespace
 
-fixture::ToneStream& fixture::Stream() {
-    return stream;
-}
+fixture::ToneStream& fixture::Stream() { return stream; }
 
-const char* fixture::PluginName() {
-    return "Minimal";
-}
+const char* fixture::PluginName() { return "Minimal"; }
 
 FIXTURE_EXPORT int EXCALIBUR_STDCALL GetStatus() { return 0; }
-

@@ -70,8 +70,8 @@ private:
                 block[2 * i + 1] = static_cast<float>(scale * (im - noise));
             }
             // Paced like a receiver: a block is ready one block period after the last.
-            std::this_thread::sleep_until(
-                start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(static_cast<double>(n) * period));
+            std::this_thread::sleep_until(start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                      static_cast<double>(n) * period));
             if (!running_.load()) break;
             if (HostCallback host = callback.load()) host(2 * pairsPerBlock, 0, 0.0f, block.data());
         }

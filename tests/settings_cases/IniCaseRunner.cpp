@@ -69,10 +69,12 @@ std::vector<IniResult> RunIniCases(const std::vector<IniCase>& cases, const std:
         IniResult result;
         for (const IniOperation& op : iniCase.operations) {
             if (op.kind == IniOperation::Kind::ReadInt) {
-                const int value = platform::ReadProfileInt(op.section.c_str(), op.key.c_str(), op.defaultValue, path.c_str());
+                const int value =
+                    platform::ReadProfileInt(op.section.c_str(), op.key.c_str(), op.defaultValue, path.c_str());
                 result.operationResults.push_back("read=" + std::to_string(value));
             } else {
-                const bool written = platform::WriteProfileString(op.section.c_str(), op.key.c_str(), op.value.c_str(), path.c_str());
+                const bool written =
+                    platform::WriteProfileString(op.section.c_str(), op.key.c_str(), op.value.c_str(), path.c_str());
                 result.operationResults.push_back(written ? "write=1" : "write=0");
             }
         }

@@ -69,15 +69,11 @@ std::vector<std::string> ModalMessageWatcher::Texts() {
 
 namespace testsupport {
 
-ModalMessageWatcher::ModalMessageWatcher() {
-    headless::ClearRecords();
-}
+ModalMessageWatcher::ModalMessageWatcher() { headless::ClearRecords(); }
 
 ModalMessageWatcher::~ModalMessageWatcher() = default;
 
-std::vector<std::string> ModalMessageWatcher::Texts() {
-    return headless::ShownMessages();
-}
+std::vector<std::string> ModalMessageWatcher::Texts() { return headless::ShownMessages(); }
 
 }  // namespace testsupport
 #endif

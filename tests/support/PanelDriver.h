@@ -24,10 +24,10 @@ WindowId Foreground();
 // pixels tell: a checked face is darker at the top than at the bottom, a
 // resting one lighter. Natively the button's window records BM_SETCHECK.
 bool ButtonLooksChecked(WindowId dialog, int controlId);
-void ClickControl(WindowId dialog, int controlId);  // the click notification as a button sends it
+void ClickControl(WindowId dialog, int controlId);      // the click notification as a button sends it
 int SpinBy(WindowId dialog, int controlId, int delta);  // UDN_DELTAPOS; the handler's result
-void CloseBox(WindowId dialog);                     // WM_CLOSE
-void DialogCommand(WindowId dialog, int command);   // IDOK (Enter), IDCANCEL (Escape)
+void CloseBox(WindowId dialog);                         // WM_CLOSE
+void DialogCommand(WindowId dialog, int command);       // IDOK (Enter), IDCANCEL (Escape)
 
 struct Posted {
     std::uint32_t message;

@@ -27,9 +27,7 @@ platform::Rect Rect(WindowId window) {
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-WindowId Foreground() {
-    return static_cast<WindowId>(reinterpret_cast<UINT_PTR>(GetForegroundWindow()));
-}
+WindowId Foreground() { return static_cast<WindowId>(reinterpret_cast<UINT_PTR>(GetForegroundWindow())); }
 
 bool ButtonLooksChecked(WindowId dialog, int controlId) {
     const HWND button = GetDlgItem(AsHwnd(dialog), controlId);

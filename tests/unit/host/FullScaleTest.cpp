@@ -13,7 +13,7 @@
 namespace host {
 namespace {
 
-constexpr double integerFullScale = 2147483648.0;   // 2^31
+constexpr double integerFullScale = 2147483648.0;  // 2^31
 const double integerFullScaleDb = 20.0 * std::log10(integerFullScale);
 
 int EXCALIBUR_STDCALL Rate96k() { return 96000; }
@@ -48,8 +48,7 @@ TEST(FullScale, AHalfScaleIntegerCarrierReadsMinus6DbfsEverywhere) {
     capture.Arm();
     std::thread stream([&] {
         for (std::size_t b = 0; b < blocks; ++b)
-            SampleCapture::HostCallback(static_cast<int>(2 * blockPairs), 0, 0.0f,
-                                        iq.data() + 2 * blockPairs * b);
+            SampleCapture::HostCallback(static_cast<int>(2 * blockPairs), 0, 0.0f, iq.data() + 2 * blockPairs * b);
     });
     stream.join();
     EXPECT_NEAR(PowerToDbfs(capture.LastBlockMeanPower(), integerFullScale), -6.02, 0.01) << "the progress line";
@@ -62,8 +61,8 @@ TEST(FullScale, AHalfScaleIntegerCarrierReadsMinus6DbfsEverywhere) {
     EXPECT_NEAR(report.capture.level.Dbfs(1.0) - report.capture.level.Dbfs(integerFullScale), integerFullScaleDb, 1e-6)
         << "the full scale moves every level by the same amount";
 
-    report.spectrum = ComputeSpectrum(report.capture.stored, report.capture.storedPairs, rate, 7050000.0,
-                                      integerFullScale);
+    report.spectrum =
+        ComputeSpectrum(report.capture.stored, report.capture.storedPairs, rate, 7050000.0, integerFullScale);
     report.peaks = StrongestPeaks(report.spectrum, 3);
     ASSERT_FALSE(report.peaks.empty());
     EXPECT_NEAR(report.peaks[0].frequencyHz, 7062000.0, 0.01);

@@ -6,7 +6,7 @@ namespace host {
 namespace {
 
 constexpr double rate = 100000.0;
-constexpr std::uint32_t block = 1000;   // 10 ms per block
+constexpr std::uint32_t block = 1000;  // 10 ms per block
 constexpr double period = block / rate;
 
 TEST(GapDetector, SteadyBlocksHaveNoGapsAndGiveTheNominalRate) {
@@ -28,7 +28,7 @@ TEST(GapDetector, LostBlocksShowAsAStallAndAShortfall) {
     detector.Reset(rate);
     double t = 0.0;
     for (int n = 0; n < 50; ++n) detector.OnBlock(t += period, block);
-    t += 4 * period;   // four blocks never came
+    t += 4 * period;  // four blocks never came
     for (int n = 0; n < 50; ++n) detector.OnBlock(t += period, block);
     const GapReport report = detector.Report();
     EXPECT_EQ(report.stalls, 1u);

@@ -8,10 +8,31 @@ namespace {
 ParseResult Parse(std::vector<std::string> arguments) { return ParseHostOptions(arguments); }
 
 TEST(HostOptions, ReadsEveryOptionOfAFullCommandLine) {
-    const ParseResult result =
-        Parse({"--plugin", "ExtIO_X.dll", "--freq", "14074000", "--mode", "3", "--seconds", "2.5", "--att", "on",
-               "--dither=off", "--nb", "on", "--offset", "-12", "--extended", "--show-panel", "--wav", "a.wav",
-               "--plot", "b.png", "--rate-index", "1", "--att-index", "2"});
+    const ParseResult result = Parse({"--plugin",
+                                      "ExtIO_X.dll",
+                                      "--freq",
+                                      "14074000",
+                                      "--mode",
+                                      "3",
+                                      "--seconds",
+                                      "2.5",
+                                      "--att",
+                                      "on",
+                                      "--dither=off",
+                                      "--nb",
+                                      "on",
+                                      "--offset",
+                                      "-12",
+                                      "--extended",
+                                      "--show-panel",
+                                      "--wav",
+                                      "a.wav",
+                                      "--plot",
+                                      "b.png",
+                                      "--rate-index",
+                                      "1",
+                                      "--att-index",
+                                      "2"});
     ASSERT_TRUE(result.options) << result.error;
     const HostOptions& o = *result.options;
     EXPECT_EQ(o.pluginPath, "ExtIO_X.dll");
@@ -69,8 +90,7 @@ TEST(HostOptions, SoakIsAFlagOfExtendedRuns) {
     EXPECT_FALSE(Parse({"--plugin", "p", "--extended"}).options->soak);
     EXPECT_TRUE(Parse({"--plugin", "p", "--extended", "--soak", "--att", "on", "--offset", "-20"}).options)
         << "the soak starts from the settings given";
-    EXPECT_NE(std::string(HostUsage()).find("--soak --seconds 60"), std::string::npos)
-        << "the help shows the long run";
+    EXPECT_NE(std::string(HostUsage()).find("--soak --seconds 60"), std::string::npos) << "the help shows the long run";
 }
 
 TEST(HostOptions, HelpNeedsNoPlugin) {
@@ -122,7 +142,8 @@ TEST(HostOptions, RejectsBadArgumentsWithAMessageNamingTheProblem) {
         {{"--plugin", "p", "--full-scale", "2^31"}, "'2^31' is not a positive finite number"},
         {{"--plugin", "p", "--full-scale"}, "--full-scale needs a value"},
         {{"--plugin", "p", "--screenshot", ""}, "--screenshot: empty file name"},
-        {{"--plugin", "p", "--hover-button", "1002"}, "--hover-button only matters for a capture and needs --screenshot"},
+        {{"--plugin", "p", "--hover-button", "1002"},
+         "--hover-button only matters for a capture and needs --screenshot"},
         {{"--plugin", "p", "--screenshot", "a.png", "--hover-button", "0"}, "--hover-button: 0 is outside 1..65535"},
         {{"--plugin", "p", "--screenshot", "a.png", "--hover-button", "ok"}, "'ok' is not a whole number"},
     };

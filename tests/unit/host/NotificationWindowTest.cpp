@@ -37,7 +37,7 @@ TEST(NotificationWindow, ReceivesWhatAnotherThreadPostsInOrder) {
     const platform::WindowId id = window.Id();
     std::thread poster([&] {
         Post(id, numbers.attenuator, 1, 0x4242);
-        Post(id, 0x7FFF, 9, 0);   // not one of the host's numbers
+        Post(id, 0x7FFF, 9, 0);  // not one of the host's numbers
         Post(id, numbers.levelOffset, static_cast<std::uint32_t>(-174), 0x4242);
     });
     poster.join();

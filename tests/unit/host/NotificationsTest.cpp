@@ -13,7 +13,7 @@ TEST(Notifications, RecordGetsTheHostWindowAndSixDistinctNumbersAndKeepsTheRest)
     const HostMessageNumbers numbers;
     numbers.WriteInto(block, 0x1234);
     EXPECT_EQ(block.hostWindow, 0x1234u);
-    const std::uint32_t written[] = {block.msgPanel, block.msgAttenuator, block.msgDither,
+    const std::uint32_t written[] = {block.msgPanel,        block.msgAttenuator, block.msgDither,
                                      block.msgNoiseBlanker, block.msgSampleMode, block.msgLevelOffset};
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(written[i], 0x8001u + i);

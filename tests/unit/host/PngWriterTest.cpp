@@ -49,8 +49,9 @@ TEST(PngWriter, WritesEightBitRgbWithEveryRowUnfiltered) {
     RgbImage image(37, 11, {0, 0, 0});
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
-            image.Set(x, y, {static_cast<std::uint8_t>(x * 7), static_cast<std::uint8_t>(y * 23),
-                             static_cast<std::uint8_t>(x * y)});
+            image.Set(x, y,
+                      {static_cast<std::uint8_t>(x * 7), static_cast<std::uint8_t>(y * 23),
+                       static_cast<std::uint8_t>(x * y)});
         }
     }
     const auto path = std::filesystem::temp_directory_path() / "png-writer-test.png";

@@ -130,7 +130,7 @@ TEST_F(SampleCaptureTest, LevelsAreKeptPerPhaseSkippingTheBlockAfterASwitch) {
     auto quiet = Block(100, 0.1f, 0.0f);
     Deliver(loud);
     capture.SetPhase(1);
-    Deliver(loud);   // in flight when the attenuator switched
+    Deliver(loud);  // in flight when the attenuator switched
     Deliver(quiet);
     capture.SetPhase(2);
     Deliver(quiet);

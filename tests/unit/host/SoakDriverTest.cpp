@@ -113,7 +113,7 @@ TEST_F(SoakDriverTest, AStopRequestDoesNotWaitForACallThatIsStillInsideThePlugin
     driver.Start();
     ASSERT_TRUE(plugin.WaitFor([] { return plugin.insideSetSamples; }));
 
-    driver.RequestStop();   // returns while SetSamples is held
+    driver.RequestStop();  // returns while SetSamples is held
     EXPECT_FALSE(driver.Finished());
     {
         std::lock_guard lock(plugin.mutex);

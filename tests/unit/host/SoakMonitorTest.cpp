@@ -8,9 +8,9 @@
 namespace host {
 namespace {
 
-constexpr int count = 8192;                        // 4096 pairs
-constexpr double periodAt1MHz = 4096.0 / 1e6;      // 4.096 ms
-constexpr double periodAt50kHz = 4096.0 / 50e3;    // 81.92 ms
+constexpr int count = 8192;                      // 4096 pairs
+constexpr double periodAt1MHz = 4096.0 / 1e6;    // 4.096 ms
+constexpr double periodAt50kHz = 4096.0 / 50e3;  // 81.92 ms
 
 int reportedRate = 0;
 
@@ -51,13 +51,13 @@ TEST(SoakMonitor, TheWaitAtTheEndOfTheStreamIsJudgedToo) {
     monitor.CloseStream(2.5);
     ASSERT_EQ(monitor.Observations().stalls.size(), 1u);
     EXPECT_DOUBLE_EQ(monitor.Observations().stalls[0].to, 2.5);
-    monitor.CloseStream(1.9);   // a block came while StopHW ran
+    monitor.CloseStream(1.9);  // a block came while StopHW ran
     EXPECT_EQ(monitor.Observations().stalls.size(), 1u);
 }
 
 TEST(SoakMonitor, TalliesCountsAndCountsDataAfterStopApart) {
     SoakMonitor monitor(&FakeGetHWSR);
-    monitor.OnData(0.5, 4) ;   // before Arm: not the soak's
+    monitor.OnData(0.5, 4);  // before Arm: not the soak's
     monitor.Arm(SoakMonitor::Clock::now(), 1000000);
     double t = 1.0;
     for (int n = 0; n < 10; ++n) monitor.OnData(t += periodAt1MHz, count);

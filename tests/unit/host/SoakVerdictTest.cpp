@@ -92,7 +92,7 @@ TEST(SoakVerdict, StallsBeyondTheRoomKeptCountAsUnexplained) {
 
 TEST(SoakVerdict, EveryStatus100MustReportTheRateOfTheModeJustSelected) {
     SoakRun wrongRate = CleanRun();
-    wrongRate.seen.notices[3].rate = 200000;   // the fourth selection is mode 3, 500 kHz
+    wrongRate.seen.notices[3].rate = 200000;  // the fourth selection is mode 3, 500 kHz
     SoakVerdict verdict = JudgeSoak(wrongRate);
     EXPECT_EQ(verdict.noticesMatching, 6);
     EXPECT_TRUE(Mentions(verdict, "GetHWSR gave 200000 Hz, sample mode 3 (500000 Hz) was selected"));
@@ -116,7 +116,7 @@ TEST(SoakVerdict, EveryBlockMustHaveTheBlockSize) {
     EXPECT_EQ(verdict.wrongCountBlocks, 10u);
     EXPECT_TRUE(Mentions(verdict, "10 of 400 data calls with a count other than 8192 (9 of 4096)"));
 
-    run.seen.counts = {{1, 100}, {2, 100}, {3, 100}, {4, 50}};   // 50 more of counts not tallied
+    run.seen.counts = {{1, 100}, {2, 100}, {3, 100}, {4, 50}};  // 50 more of counts not tallied
     verdict = JudgeSoak(run);
     EXPECT_EQ(verdict.wrongCountBlocks, 400u);
 }

@@ -46,7 +46,7 @@ TEST(SpectrumPlot, TraceRisesHighestAtTheCarrier) {
     spectrum.loFrequencyHz = 7050000.0;
     spectrum.dbfs.assign(4096, -120.0);
     spectrum.noiseFloorDbfs = -120.0;
-    const std::size_t carrierBin = 2048 + 512;   // +12 kHz
+    const std::size_t carrierBin = 2048 + 512;  // +12 kHz
     for (int d = -3; d <= 3; ++d) spectrum.dbfs[carrierBin + d] = -6.0 - 10.0 * std::abs(d);
     const std::vector<SpectralPeak> peaks = {{7062000.0, 12000.0, -6.0}};
     const RgbImage image = DrawSpectrumPlot(spectrum, peaks, 1000, 500);
@@ -79,12 +79,12 @@ struct RangeCase {
 
 TEST(PlotLevelRange, TopFollowsTheStrongestBinAndTheSpanReachesBelowTheNoise) {
     const RangeCase cases[] = {
-        {-6.0, -120.0, {-130.0, 0.0}},     // floats against 1.0
-        {-30.0, -92.0, {-120.0, -20.0}},   // integers against 2^31
-        {156.3, 60.0, {50.0, 160.0}},      // integers read against 1.0: nothing clips at the top
-        {-1.0, -50.0, {-90.0, 10.0}},      // too close to a round top for the peak mark
-        {-8.0, -8.0, {-100.0, 0.0}},       // noise alone: still the 100 dB span
-        {0.0, -300.0, {-190.0, 10.0}},     // empty bins: the span stops at 200 dB
+        {-6.0, -120.0, {-130.0, 0.0}},    // floats against 1.0
+        {-30.0, -92.0, {-120.0, -20.0}},  // integers against 2^31
+        {156.3, 60.0, {50.0, 160.0}},     // integers read against 1.0: nothing clips at the top
+        {-1.0, -50.0, {-90.0, 10.0}},     // too close to a round top for the peak mark
+        {-8.0, -8.0, {-100.0, 0.0}},      // noise alone: still the 100 dB span
+        {0.0, -300.0, {-190.0, 10.0}},    // empty bins: the span stops at 200 dB
     };
     for (const RangeCase& c : cases) {
         const LevelRange range = PlotLevelRange(c.strongest, c.noiseFloor);
@@ -110,7 +110,8 @@ TEST(SpectrumPlot, LevelsFarAboveZeroDbfsAreDrawnNotClipped) {
     const Rgb trace{96, 200, 255};
     const int carrierX = 64 + static_cast<int>(std::lround(768.0 / 1024.0 * 920));
     int carrierY = image.Height();
-    for (int x = carrierX - 2; x <= carrierX + 2; ++x) carrierY = std::min(carrierY, TopmostRowOfColour(image, x, trace));
+    for (int x = carrierX - 2; x <= carrierX + 2; ++x)
+        carrierY = std::min(carrierY, TopmostRowOfColour(image, x, trace));
     const int floorY = TopmostRowOfColour(image, 200, trace);
     EXPECT_GT(carrierY, 28) << "the carrier stays below the top edge of the plot area";
     EXPECT_GT(floorY - carrierY, 300) << "96 dB between carrier and floor is most of the height";
@@ -146,8 +147,8 @@ TEST(RgbImage, DrawsDigitsOfTheFont) {
 
 TEST(RgbImage, TakesWindowsPixelsInTheirOwnByteOrder) {
     const std::uint8_t bgra[] = {
-        0x01, 0x02, 0x03, 0xFF, 0x10, 0x20, 0x30, 0x00,   // top row
-        0xAA, 0xBB, 0xCC, 0x00, 0x00, 0x00, 0xFF, 0x7F,   // bottom row
+        0x01, 0x02, 0x03, 0xFF, 0x10, 0x20, 0x30, 0x00,  // top row
+        0xAA, 0xBB, 0xCC, 0x00, 0x00, 0x00, 0xFF, 0x7F,  // bottom row
     };
     const RgbImage image = RgbImage::FromBgra(bgra, 2, 2);
     ASSERT_EQ(image.Width(), 2);

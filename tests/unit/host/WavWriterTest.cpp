@@ -11,18 +11,17 @@ namespace {
 
 TEST(WavWriter, HeaderIsAFloatStereoWaveWithFactChunk) {
     const std::vector<std::uint8_t> expected = {
-        'R', 'I', 'F', 'F', 0x4A, 0x00, 0x00, 0x00,   // 50 + 3 frames * 8 bytes
-        'W', 'A', 'V', 'E',
-        'f', 'm', 't', ' ', 0x12, 0x00, 0x00, 0x00,   // 18 bytes of format
-        0x03, 0x00,                                   // WAVE_FORMAT_IEEE_FLOAT
-        0x02, 0x00,                                   // I and Q
-        0x00, 0x77, 0x01, 0x00,                       // 96000 frames per second
-        0x00, 0xB8, 0x0B, 0x00,                       // 768000 bytes per second
-        0x08, 0x00,                                   // bytes per frame
-        0x20, 0x00,                                   // bits per sample
-        0x00, 0x00,                                   // no extension
-        'f', 'a', 'c', 't', 0x04, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
-        'd', 'a', 't', 'a', 0x18, 0x00, 0x00, 0x00,
+        'R',  'I',  'F',  'F',  0x4A, 0x00, 0x00, 0x00,                          // 50 + 3 frames * 8 bytes
+        'W',  'A',  'V',  'E',  'f',  'm',  't',  ' ',  0x12, 0x00, 0x00, 0x00,  // 18 bytes of format
+        0x03, 0x00,                                                              // WAVE_FORMAT_IEEE_FLOAT
+        0x02, 0x00,                                                              // I and Q
+        0x00, 0x77, 0x01, 0x00,                                                  // 96000 frames per second
+        0x00, 0xB8, 0x0B, 0x00,                                                  // 768000 bytes per second
+        0x08, 0x00,                                                              // bytes per frame
+        0x20, 0x00,                                                              // bits per sample
+        0x00, 0x00,                                                              // no extension
+        'f',  'a',  'c',  't',  0x04, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+        'd',  'a',  't',  'a',  0x18, 0x00, 0x00, 0x00,
     };
     EXPECT_EQ(IqWavHeader(96000, 3), expected);
 }

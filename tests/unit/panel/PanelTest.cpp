@@ -119,8 +119,9 @@ TEST_F(PanelTest, LevelOffsetIsClampedShownAndPostedOnlyWithAHostWindow) {
     EXPECT_EQ(exPara.levelOffset, 200);
     panel->ChangeLevelOffset(-200);
     panel->ChangeLevelOffset(200);
-    EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgLevelOffset, -200}, {kMsgLevelOffset, 200},
-                                                {kMsgLevelOffset, -200}, {kMsgLevelOffset, 200}}));
+    EXPECT_EQ(TakePosts(),
+              (std::vector<Posted>{
+                  {kMsgLevelOffset, -200}, {kMsgLevelOffset, 200}, {kMsgLevelOffset, -200}, {kMsgLevelOffset, 200}}));
     EXPECT_EQ(panel->Gain(), 1.0f);
 
     // At the bottom a step down is clamped back, but the host hears it again.
@@ -172,11 +173,10 @@ TEST_F(PanelTest, SwitchesWithAReceiverDriveItAndPostEveryTime) {
     EXPECT_EQ(exPara.attenuator, 1);
     EXPECT_EQ(exPara.dither, 1);
     EXPECT_EQ(exPara.noiseBlanker, 0);
-    EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgAttenuator, 1},
-                                                {kMsgAttenuator, 1},
-                                                {kMsgNoiseBlanker, 3},
-                                                {kMsgDither, 1},
-                                                {kMsgNoiseBlanker, 0}}));
+    EXPECT_EQ(
+        TakePosts(),
+        (std::vector<Posted>{
+            {kMsgAttenuator, 1}, {kMsgAttenuator, 1}, {kMsgNoiseBlanker, 3}, {kMsgDither, 1}, {kMsgNoiseBlanker, 0}}));
 
     // A message number of 0 means: do not post; the receiver is still driven.
     exPara.msgDither = 0;
@@ -206,8 +206,7 @@ TEST_F(PanelTest, SampleModeChangesRefreshBeforeTheyPost) {
     EXPECT_EQ(panel->SampleButton().m_nMenuSelection, 3);
     panel->ChangeSampleMode(3);
     panel->ChangeSampleMode(9);
-    EXPECT_EQ(TakePosts(),
-              (std::vector<Posted>{{kMsgSampleMode, 3}, {kMsgSampleMode, 3}, {kMsgSampleMode, 4}}));
+    EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgSampleMode, 3}, {kMsgSampleMode, 3}, {kMsgSampleMode, 4}}));
     EXPECT_EQ(panel->SampleButton().m_nMenuSelection, 4);
 
     // A click without a fresh choice (m_nMenuCommand -1) selects mode 0.
@@ -216,8 +215,8 @@ TEST_F(PanelTest, SampleModeChangesRefreshBeforeTheyPost) {
     EXPECT_EQ(TakePosts(), (std::vector<Posted>{{kMsgSampleMode, 0}}));
 #ifndef _WIN32
     headless::WatchPosts(hostWindow, nullptr);
-    EXPECT_EQ(shownAtPost, (std::vector<std::string>{"500 kHz Sample / 3", "500 kHz Sample / 3",
-                                                     "1.0 MHz Sample / 4", "50 kHz Sample / 0"}));
+    EXPECT_EQ(shownAtPost, (std::vector<std::string>{"500 kHz Sample / 3", "500 kHz Sample / 3", "1.0 MHz Sample / 4",
+                                                     "50 kHz Sample / 0"}));
 #endif
 }
 

@@ -49,8 +49,8 @@ TEST_F(DeviceTest, OpenAppliesTheRecordAndSelectsItsSampleMode) {
 
     EXPECT_EQ(device.DeviceHandle(), 0);
     const auto log = TakeLog();
-    ASSERT_EQ(Names(log), (Strings{"OpenDevice", "SetDDC1", "GetDDC1", "SetAttenuator", "SetDithering",
-                                   "SetADCNoiseBlanker"}));
+    ASSERT_EQ(Names(log),
+              (Strings{"OpenDevice", "SetDDC1", "GetDDC1", "SetAttenuator", "SetDithering", "SetADCNoiseBlanker"}));
     EXPECT_EQ(log[0], "OpenDevice -1");
     EXPECT_EQ(log[1], "SetDDC1 0 0");
     EXPECT_EQ(log[3], "SetAttenuator 0 21");
@@ -90,8 +90,8 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     ASSERT_EQ(device.Start(), 1);
     EXPECT_TRUE(device.IsStreaming());
     auto log = TakeLog();
-    ASSERT_EQ(Names(log), (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks",
-                                   "StartDDC1"}));
+    ASSERT_EQ(Names(log),
+              (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
     EXPECT_EQ(log[1], "SetPower 0 1");
     EXPECT_EQ(log[2], "SetLED 0 1");
     EXPECT_EQ(log[3], "SetDDC1 0 9");
@@ -108,8 +108,7 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     EXPECT_EQ(log[1], "SetCallbacks 0 0 0");
 
     ASSERT_EQ(device.Start(), 1);
-    EXPECT_EQ(Names(TakeLog()),
-              (Strings{"GetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
+    EXPECT_EQ(Names(TakeLog()), (Strings{"GetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
 }
 
 TEST_F(DeviceTest, CloseStopsSwitchesOffAndReleasesEverythingOnce) {

@@ -64,7 +64,8 @@ TEST(ProfileNumberTest, MatchingQuotesAreRemoved) {
     EXPECT_EQ(ProfileNumber("\"42", 77), 0);
     EXPECT_EQ(ProfileNumber("'7\"", 77), 0);
     // 29 characters inside quotes: the cut keeps 29 and then drops the last.
-    EXPECT_EQ(ProfileNumber("\"12345678901234567890123456789\"", 77), ProfileNumber("1234567890123456789012345678", 77));
+    EXPECT_EQ(ProfileNumber("\"12345678901234567890123456789\"", 77),
+              ProfileNumber("1234567890123456789012345678", 77));
 }
 
 }  // namespace

@@ -37,7 +37,8 @@ void WriteJunkLines(std::ofstream& out, std::uint64_t totalBytes) {
     std::string line;
     for (std::uint64_t written = 0; written < totalBytes; written += line.size()) {
         line.clear();
-        for (int i = 0, n = 40 + random.Next() % 120; i < n; ++i) line += kAlphabet[random.Next() % (sizeof kAlphabet - 1)];
+        for (int i = 0, n = 40 + random.Next() % 120; i < n; ++i)
+            line += kAlphabet[random.Next() % (sizeof kAlphabet - 1)];
         line += (random.Next() % 4 == 0) ? "\n" : "\r\n";
         out << line;
     }

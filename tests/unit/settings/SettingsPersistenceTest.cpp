@@ -41,7 +41,10 @@ TEST_F(SettingsPersistenceTest, FirstRunLoadsTheDefaults) {
 }
 
 TEST_F(SettingsPersistenceTest, SampleModeKeepsThreeBitsAndAtMostFour) {
-    const struct { const char* stored; int loaded; } cases[] = {
+    const struct {
+        const char* stored;
+        int loaded;
+    } cases[] = {
         {"0", 0}, {"3", 3}, {"4", 4}, {"5", 4}, {"7", 4}, {"13", 4}, {"10", 2}, {"-1", 4}, {"258", 2},
     };
     for (const auto& c : cases) {
@@ -62,12 +65,15 @@ TEST_F(SettingsPersistenceTest, SwitchesKeepTheirOwnBits) {
 }
 
 TEST_F(SettingsPersistenceTest, LevelOffsetOutsideTheRangeBecomesTheDefault) {
-    const struct { const char* stored; int loaded; } cases[] = {
-        {"-150", -150}, {"200", 200}, {"-200", -200}, {"0", 0}, {"201", -174}, {"-201", -174}, {"250", -174},
-        {"65636", 100},    // low 16 bits: 100
-        {"65535", -1},     // low 16 bits: 0xFFFF
-        {"-65686", -150},  // low 16 bits: -150
-        {"70000", -174},   // low 16 bits: 4464
+    const struct {
+        const char* stored;
+        int loaded;
+    } cases[] = {
+        {"-150", -150},   {"200", 200},   {"-200", -200}, {"0", 0},
+        {"201", -174},    {"-201", -174}, {"250", -174},  {"65636", 100},  // low 16 bits: 100
+        {"65535", -1},                                                     // low 16 bits: 0xFFFF
+        {"-65686", -150},                                                  // low 16 bits: -150
+        {"70000", -174},                                                   // low 16 bits: 4464
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LoadFrom(std::string("dBOffset=") + c.stored + "\r\n").levelOffset, c.loaded) << c.stored;
@@ -99,7 +105,8 @@ TEST_F(SettingsPersistenceTest, BytesAreSavedUnsignedAndTheOffsetSigned) {
 }
 
 TEST_F(SettingsPersistenceTest, HostWindowAtLoadKeepsTheHostsValues) {
-    WriteSettingsFile("[PARAMETER]\r\nSampleMode=0\r\nAttenuator=1\r\nDittering=1\r\nNoisBlanker=1\r\ndBOffset=-20\r\n");
+    WriteSettingsFile(
+        "[PARAMETER]\r\nSampleMode=0\r\nAttenuator=1\r\nDittering=1\r\nNoisBlanker=1\r\ndBOffset=-20\r\n");
     ExParaBlock block = Block(3, 0, 0, 0, 55);
     block.hostWindow = 0x1234;
     const ExParaBlock before = block;

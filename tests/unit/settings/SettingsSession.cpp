@@ -19,20 +19,20 @@ bool IsSettingByte(std::size_t offset) {
            offset == offsetof(ExParaBlock, levelOffset) || offset == offsetof(ExParaBlock, levelOffset) + 1;
 }
 
-::testing::AssertionResult Loaded(const Outcome& outcome, int sampleMode, int attenuator, int dither,
-                                  int noiseBlanker, int levelOffset, WindowPosition position) {
+::testing::AssertionResult Loaded(const Outcome& outcome, int sampleMode, int attenuator, int dither, int noiseBlanker,
+                                  int levelOffset, WindowPosition position) {
     const ExParaBlock& b = outcome.loaded;
     if (b.sampleMode == sampleMode && b.attenuator == attenuator && b.dither == dither &&
         b.noiseBlanker == noiseBlanker && b.levelOffset == levelOffset && outcome.position.top == position.top &&
         outcome.position.left == position.left) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure()
-           << "loaded SampleMode " << int{b.sampleMode} << ", Attenuator " << int{b.attenuator} << ", Dittering "
-           << int{b.dither} << ", NoisBlanker " << int{b.noiseBlanker} << ", dBOffset " << b.levelOffset
-           << ", position " << outcome.position.top << "," << outcome.position.left << "; expected " << sampleMode
-           << ", " << attenuator << ", " << dither << ", " << noiseBlanker << ", " << levelOffset << ", "
-           << position.top << "," << position.left;
+    return ::testing::AssertionFailure() << "loaded SampleMode " << int{b.sampleMode} << ", Attenuator "
+                                         << int{b.attenuator} << ", Dittering " << int{b.dither} << ", NoisBlanker "
+                                         << int{b.noiseBlanker} << ", dBOffset " << b.levelOffset << ", position "
+                                         << outcome.position.top << "," << outcome.position.left << "; expected "
+                                         << sampleMode << ", " << attenuator << ", " << dither << ", " << noiseBlanker
+                                         << ", " << levelOffset << ", " << position.top << "," << position.left;
 }
 
 }  // namespace

@@ -68,9 +68,12 @@ protected:
             int flags = 0;
             long long timeNs = 0;
             const int n = device.readStream(stream, buffs, buffer.size(), flags, timeNs, 200000);
-            if (n == SOAPY_SDR_OVERFLOW) ++result.overflows;
-            else if (n == SOAPY_SDR_TIMEOUT) ++result.timeouts;
-            else if (n < 0) ++result.errors;
+            if (n == SOAPY_SDR_OVERFLOW)
+                ++result.overflows;
+            else if (n == SOAPY_SDR_TIMEOUT)
+                ++result.timeouts;
+            else if (n < 0)
+                ++result.errors;
             else {
                 result.pairs += static_cast<std::size_t>(n);
                 if (keep) keep->insert(keep->end(), buffer.begin(), buffer.begin() + n);
@@ -86,8 +89,9 @@ protected:
 }  // namespace
 
 TEST_F(SoapyDeviceTest, ALibraryThatCannotServeGivesAnErrorNamingItAndWhatWasMissing) {
-    EXPECT_NE(ErrorOf("/nonexistent/libg31ddcapi.so").find("cannot load the driver library /nonexistent/libg31ddcapi.so"),
-              std::string::npos);
+    EXPECT_NE(
+        ErrorOf("/nonexistent/libg31ddcapi.so").find("cannot load the driver library /nonexistent/libg31ddcapi.so"),
+        std::string::npos);
     const std::string lacking = ErrorOf(EXCALIBUR_SIMULATOR_MISSING_ENTRY);
     EXPECT_NE(lacking.find(EXCALIBUR_SIMULATOR_MISSING_ENTRY), std::string::npos) << lacking;
     EXPECT_NE(lacking.find("lacks the entry point SetADCNoiseBlanker"), std::string::npos) << lacking;
@@ -211,8 +215,10 @@ TEST_F(SoapyDeviceTest, ControlsChangeSafelyWhileAReaderStreams) {
             int flags = 0;
             long long timeNs = 0;
             const int n = device.readStream(stream, buffs, 4096, flags, timeNs, 100000);
-            if (n > 0) pairs += static_cast<std::size_t>(n);
-            else if (n != SOAPY_SDR_OVERFLOW && n != SOAPY_SDR_TIMEOUT) ++failures;
+            if (n > 0)
+                pairs += static_cast<std::size_t>(n);
+            else if (n != SOAPY_SDR_OVERFLOW && n != SOAPY_SDR_TIMEOUT)
+                ++failures;
         }
     });
     const auto rates = device.listSampleRates(SOAPY_SDR_RX, 0);

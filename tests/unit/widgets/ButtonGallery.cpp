@@ -13,8 +13,7 @@ namespace {
 constexpr char kMagic[8] = {'B', 'T', 'N', 'G', 'A', 'L', '0', '1'};
 constexpr std::uint32_t kMagenta = 0x00FF00FFu;
 
-ImageSpec MakeImage(int width, int height, unsigned tint)
-{
+ImageSpec MakeImage(int width, int height, unsigned tint) {
     ImageSpec image{width, height, {}};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -27,23 +26,20 @@ ImageSpec MakeImage(int width, int height, unsigned tint)
     return image;
 }
 
-std::string StateName(const excalibur::ButtonLook& look)
-{
+std::string StateName(const excalibur::ButtonLook& look) {
     std::ostringstream name;
     name << (look.flat ? "flat" : "3d") << (look.enabled ? "" : "-disabled") << (look.menuId ? "-menu" : "")
          << (look.check ? "-check" : "") << (look.hover ? "-hover" : "") << (look.pressed ? "-pressed" : "");
     return name.str();
 }
 
-void Put32(std::ostream& out, std::uint32_t value)
-{
+void Put32(std::ostream& out, std::uint32_t value) {
     const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
                            static_cast<char>(value >> 24)};
     out.write(bytes, 4);
 }
 
-bool Get32(std::istream& in, std::uint32_t& value)
-{
+bool Get32(std::istream& in, std::uint32_t& value) {
     unsigned char bytes[4];
     if (!in.read(reinterpret_cast<char*>(bytes), 4)) {
         return false;
@@ -54,16 +50,17 @@ bool Get32(std::istream& in, std::uint32_t& value)
 
 }  // namespace
 
-const std::vector<ImageSpec>& Images()
-{
+const std::vector<ImageSpec>& Images() {
     static const std::vector<ImageSpec> images = {
-        MakeImage(16, 12, 40), MakeImage(24, 20, 90), MakeImage(16, 30, 140), MakeImage(100, 12, 190),
+        MakeImage(16, 12, 40),
+        MakeImage(24, 20, 90),
+        MakeImage(16, 30, 140),
+        MakeImage(100, 12, 190),
     };
     return images;
 }
 
-std::vector<Entry> Entries()
-{
+std::vector<Entry> Entries() {
     std::vector<Entry> entries;
     const int sizes[][2] = {{80, 24}, {61, 35}, {33, 17}, {120, 50}};
     for (const auto& size : sizes) {
@@ -80,7 +77,8 @@ std::vector<Entry> Entries()
                         entry.look.check = state & 1;
                         entry.look.hover = state >> 1 & 1;
                         entry.look.pressed = state >> 2 & 1;
-                        entry.name = std::to_string(size[0]) + "x" + std::to_string(size[1]) + "-" + StateName(entry.look);
+                        entry.name =
+                            std::to_string(size[0]) + "x" + std::to_string(size[1]) + "-" + StateName(entry.look);
                         entries.push_back(entry);
                     }
                 }
@@ -113,8 +111,7 @@ std::vector<Entry> Entries()
     return entries;
 }
 
-void UseGalleryTheme()
-{
+void UseGalleryTheme() {
     using excalibur::PackRgb;
     using excalibur::theme;
     theme.FaceColor = PackRgb(240, 240, 240);
@@ -128,8 +125,7 @@ void UseGalleryTheme()
     theme.LargeFont.Attach(nullptr);
 }
 
-bool WriteDump(const std::string& path, const std::vector<Rendering>& renderings)
-{
+bool WriteDump(const std::string& path, const std::vector<Rendering>& renderings) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(kMagic, sizeof(kMagic));
     Put32(out, static_cast<std::uint32_t>(renderings.size()));
@@ -145,8 +141,7 @@ bool WriteDump(const std::string& path, const std::vector<Rendering>& renderings
     return static_cast<bool>(out.flush());
 }
 
-std::vector<Rendering> ReadDump(const std::string& path)
-{
+std::vector<Rendering> ReadDump(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     char magic[sizeof(kMagic)] = {};
     std::uint32_t count = 0;
@@ -180,8 +175,7 @@ std::vector<Rendering> ReadDump(const std::string& path)
     return renderings;
 }
 
-std::string Compare(const std::vector<Rendering>& expected, const std::vector<Rendering>& actual)
-{
+std::string Compare(const std::vector<Rendering>& expected, const std::vector<Rendering>& actual) {
     std::ostringstream report;
     if (expected.size() != actual.size()) {
         report << expected.size() << " buttons against " << actual.size();

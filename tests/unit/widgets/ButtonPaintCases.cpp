@@ -26,12 +26,10 @@ constexpr PackedColor kMagenta = PackRgb(255, 0, 255);
 
 // Step i of a gradient from black at the bottom to (220, 132, 44) at the top.
 constexpr PackedColor kGradientTop = PackRgb(220, 132, 44);
-constexpr PackedColor Step(int i)
-{
+constexpr PackedColor Step(int i) {
     return PackRgb(5u * static_cast<unsigned>(i), 3u * static_cast<unsigned>(i), static_cast<unsigned>(i));
 }
-constexpr PackedColor Average(PackedColor a, PackedColor b)
-{
+constexpr PackedColor Average(PackedColor a, PackedColor b) {
     return PackRgb((RedOf(a) + RedOf(b)) / 2, (GreenOf(a) + GreenOf(b)) / 2, (BlueOf(a) + BlueOf(b)) / 2);
 }
 
@@ -39,8 +37,7 @@ class ButtonPaint : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InitTheme(); }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         theme.FaceColor = PackRgb(240, 240, 240);
         theme.LightColor = PackRgb(227, 227, 227);
         theme.ShadowColor = PackRgb(160, 160, 160);
@@ -49,22 +46,19 @@ protected:
         theme.HighlightColor = LightenColor(theme.LightColor, 0.1);
     }
 
-    static Canvas PaintButton(const ButtonLook& look, int width = 80, int height = 24)
-    {
+    static Canvas PaintButton(const ButtonLook& look, int width = 80, int height = 24) {
         return painttest::Paint(width, height, kBackdrop, [&](DrawingSurface& surface) {
             DrawButton(surface, Rect{0, 0, width, height}, look);
         });
     }
 
-    static Canvas PaintGradient(int width, int height, const Rect& rect)
-    {
+    static Canvas PaintGradient(int width, int height, const Rect& rect) {
         return painttest::Paint(width, height, kBackdrop, [&](DrawingSurface& surface) {
             DrawGradient(surface, rect, PackRgb(0, 0, 0), kGradientTop);
         });
     }
 
-    static std::set<Pixel> Differences(const Canvas& a, const Canvas& b)
-    {
+    static std::set<Pixel> Differences(const Canvas& a, const Canvas& b) {
         std::set<Pixel> pixels;
         for (int y = 0; y < a.height; ++y) {
             for (int x = 0; x < a.width; ++x) {
@@ -78,8 +72,7 @@ protected:
 
     // Whether every channel of `got` lies within the range the given colours span:
     // a smoothed text edge is a blend of the text colour and what lies under it.
-    static bool IsBlendOf(PackedColor got, std::initializer_list<PackedColor> colours)
-    {
+    static bool IsBlendOf(PackedColor got, std::initializer_list<PackedColor> colours) {
         for (int shift : {0, 8, 16}) {
             unsigned low = 255;
             unsigned high = 0;
@@ -97,8 +90,7 @@ protected:
 
     // Text pixels are the label colour, or with a smoothed font a blend of it
     // and what lies under the label; at least one is fully the label colour.
-    static void ExpectLabelColour(const Canvas& labelled, const Canvas& unlabelled, PackedColor expected)
-    {
+    static void ExpectLabelColour(const Canvas& labelled, const Canvas& unlabelled, PackedColor expected) {
         const std::set<Pixel> text = Differences(labelled, unlabelled);
         ASSERT_FALSE(text.empty());
         int exact = 0;
@@ -106,9 +98,8 @@ protected:
             const PackedColor got = labelled.At(p.first, p.second);
             const PackedColor under = unlabelled.At(p.first, p.second);
             exact += got == expected;
-            ASSERT_TRUE(IsBlendOf(got, {under, expected}))
-                << p.first << "," << p.second << std::hex << ": " << got << " is not between " << under << " and "
-                << expected;
+            ASSERT_TRUE(IsBlendOf(got, {under, expected})) << p.first << "," << p.second << std::hex << ": " << got
+                                                           << " is not between " << under << " and " << expected;
         }
         EXPECT_GT(exact, 0) << std::hex << expected;
     }
@@ -118,8 +109,7 @@ protected:
         int top = 1 << 20;
         int right = -1;
         int bottom = -1;
-        void Add(const Pixel& p)
-        {
+        void Add(const Pixel& p) {
             left = std::min(left, p.first);
             top = std::min(top, p.second);
             right = std::max(right, p.first);
@@ -128,8 +118,7 @@ protected:
     };
 
     // The solid arrow of a drop-down button whose rectangle is (0, 0, width, height).
-    static std::set<Pixel> ArrowPixels(int width, int height)
-    {
+    static std::set<Pixel> ArrowPixels(int width, int height) {
         const int cy = height / 2;
         std::set<Pixel> pixels;
         for (int row = 0; row < 4; ++row) {
@@ -150,8 +139,7 @@ struct GradientRow {
     PackedColor under;
 };
 
-void ExpectGradientRows(const Canvas& canvas, const std::vector<GradientRow>& rows)
-{
+void ExpectGradientRows(const Canvas& canvas, const std::vector<GradientRow>& rows) {
     for (const GradientRow& plan : rows) {
         for (int x = 0; x < canvas.width; ++x) {
             PackedColor expected = Step(plan.step);
@@ -168,8 +156,7 @@ void ExpectGradientRows(const Canvas& canvas, const std::vector<GradientRow>& ro
     }
 }
 
-TEST_F(ButtonPaint, GradientWithOneRowBands)
-{
+TEST_F(ButtonPaint, GradientWithOneRowBands) {
     const int width = 30;
     const Canvas canvas = PaintGradient(width, 34, Rect{0, 1, width, 34});
     std::vector<GradientRow> rows;
@@ -185,8 +172,7 @@ TEST_F(ButtonPaint, GradientWithOneRowBands)
     ExpectGradientRows(canvas, rows);
 }
 
-TEST_F(ButtonPaint, GradientWithUnevenBands)
-{
+TEST_F(ButtonPaint, GradientWithUnevenBands) {
     const int width = 25;
     const Canvas canvas = PaintGradient(width, 20, Rect{0, 1, width, 20});
     const int pass1[] = {1, 3, 5, 7, 8, 10, 12, 14, 15, 17, 19, 21, 23, 24, 26, 28, 30};
@@ -203,8 +189,7 @@ TEST_F(ButtonPaint, GradientWithUnevenBands)
     ExpectGradientRows(canvas, rows);
 }
 
-TEST_F(ButtonPaint, GradientStaysWithinItsColumns)
-{
+TEST_F(ButtonPaint, GradientStaysWithinItsColumns) {
     const Canvas canvas = PaintGradient(40, 34, Rect{6, 1, 30, 34});
     for (int y = 0; y < canvas.height; ++y) {
         for (int x : {0, 5, 30, 39}) {
@@ -214,8 +199,7 @@ TEST_F(ButtonPaint, GradientStaysWithinItsColumns)
     }
 }
 
-TEST_F(ButtonPaint, GradientUnderTwoRowsPaintsNothing)
-{
+TEST_F(ButtonPaint, GradientUnderTwoRowsPaintsNothing) {
     for (const Rect& rect : {Rect{0, 5, 30, 6}, Rect{0, 5, 30, 5}, Rect{0, 5, 30, 2}}) {
         const Canvas canvas = PaintGradient(30, 12, rect);
         for (std::uint32_t pixel : canvas.pixels) {
@@ -226,21 +210,16 @@ TEST_F(ButtonPaint, GradientUnderTwoRowsPaintsNothing)
     EXPECT_NE(Differences(twoRows, PaintGradient(30, 12, Rect{0, 5, 30, 6})).size(), 0u);
 }
 
-TEST_F(ButtonPaint, ThreeDimensionalFaceFollowsTheState)
-{
+TEST_F(ButtonPaint, ThreeDimensionalFaceFollowsTheState) {
     struct State {
         int check, hover, pressed;
         PackedColor bottom, top;
     };
     const std::vector<State> states = {
-        {0, 0, 0, theme.ShadowColor, theme.LightColor},
-        {0, 0, 1, theme.ShadowColor, theme.LightColor},
-        {0, 1, 0, theme.LightColor, theme.ShadowColor},
-        {0, 1, 1, theme.LightColor, theme.ShadowColor},
-        {1, 0, 0, theme.ShadowColor, theme.DarkShadowColor},
-        {1, 0, 1, theme.ShadowColor, theme.DarkShadowColor},
-        {1, 1, 0, theme.DarkShadowColor, theme.ShadowColor},
-        {1, 1, 1, theme.LightColor, theme.ShadowColor},
+        {0, 0, 0, theme.ShadowColor, theme.LightColor},      {0, 0, 1, theme.ShadowColor, theme.LightColor},
+        {0, 1, 0, theme.LightColor, theme.ShadowColor},      {0, 1, 1, theme.LightColor, theme.ShadowColor},
+        {1, 0, 0, theme.ShadowColor, theme.DarkShadowColor}, {1, 0, 1, theme.ShadowColor, theme.DarkShadowColor},
+        {1, 1, 0, theme.DarkShadowColor, theme.ShadowColor}, {1, 1, 1, theme.LightColor, theme.ShadowColor},
     };
     for (const State& state : states) {
         ButtonLook look;
@@ -260,15 +239,14 @@ TEST_F(ButtonPaint, ThreeDimensionalFaceFollowsTheState)
     }
 }
 
-TEST_F(ButtonPaint, FlatFaceDarkensWhenActiveAndCheckDisagree)
-{
+TEST_F(ButtonPaint, FlatFaceDarkensWhenActiveAndCheckDisagree) {
     const PackedColor darker = LightenColor(theme.FaceColor, -0.07);
     struct State {
         int check, hover, pressed;
         PackedColor face;
     };
     const State states[] = {
-        {0, 0, 0, theme.FaceColor}, {0, 1, 0, darker}, {0, 0, 1, darker},
+        {0, 0, 0, theme.FaceColor}, {0, 1, 0, darker},          {0, 0, 1, darker},
         {1, 0, 0, darker},          {1, 1, 0, theme.FaceColor}, {1, 1, 1, theme.FaceColor},
     };
     for (const State& state : states) {
@@ -286,13 +264,11 @@ TEST_F(ButtonPaint, FlatFaceDarkensWhenActiveAndCheckDisagree)
     }
 }
 
-TEST_F(ButtonPaint, RoundFrameCutsItsCorners)
-{
+TEST_F(ButtonPaint, RoundFrameCutsItsCorners) {
     const PackedColor frame = PackRgb(200, 10, 10);
     const Rect r{2, 1, 18, 9};
-    const Canvas canvas = painttest::Paint(20, 11, kBackdrop, [&](DrawingSurface& surface) {
-        DrawRoundFrame(surface, r, frame);
-    });
+    const Canvas canvas =
+        painttest::Paint(20, 11, kBackdrop, [&](DrawingSurface& surface) { DrawRoundFrame(surface, r, frame); });
     const std::set<Pixel> corners = {{2, 1}, {17, 1}, {2, 8}, {17, 8}};
     const std::set<Pixel> inner = {{3, 2}, {16, 2}, {3, 7}, {16, 7}};
     for (int y = 0; y < canvas.height; ++y) {
@@ -310,8 +286,7 @@ TEST_F(ButtonPaint, RoundFrameCutsItsCorners)
     }
 }
 
-TEST_F(ButtonPaint, ButtonFrameColourDependsOnTheLook)
-{
+TEST_F(ButtonPaint, ButtonFrameColourDependsOnTheLook) {
     for (int flat : {0, 1}) {
         ButtonLook look;
         look.flat = flat;
@@ -320,15 +295,15 @@ TEST_F(ButtonPaint, ButtonFrameColourDependsOnTheLook)
         for (const Pixel& p : std::vector<Pixel>{{0, 0}, {49, 0}, {0, 19}, {49, 19}}) {
             EXPECT_EQ(canvas.At(p.first, p.second), theme.FaceColor) << flat;
         }
-        for (const Pixel& p : std::vector<Pixel>{{1, 1}, {48, 1}, {1, 18}, {48, 18}, {25, 0}, {0, 10}, {49, 10}, {25, 19}}) {
+        for (const Pixel& p :
+             std::vector<Pixel>{{1, 1}, {48, 1}, {1, 18}, {48, 18}, {25, 0}, {0, 10}, {49, 10}, {25, 19}}) {
             EXPECT_EQ(canvas.At(p.first, p.second), frame) << flat << " " << p.first << "," << p.second;
         }
     }
 }
 
 // Image pixels: a distinct colour per position, magenta corners.
-std::vector<std::uint32_t> ImagePixels(int width, int height)
-{
+std::vector<std::uint32_t> ImagePixels(int width, int height) {
     std::vector<std::uint32_t> pixels;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -355,15 +330,13 @@ class ButtonImage : public ButtonPaint, public ::testing::WithParamInterface<Ima
 
 // Compared with the same button whose image is all transparent, only the
 // image's own pixels inside the frame differ, at the expected place.
-TEST_P(ButtonImage, IsPlacedByTheRules)
-{
+TEST_P(ButtonImage, IsPlacedByTheRules) {
     const ImageCase& c = GetParam();
     const int width = 80;
     const int height = 24;
     const std::vector<std::uint32_t> pixels = ImagePixels(c.imageWidth, c.imageHeight);
     painttest::TestImage image(c.imageWidth, c.imageHeight, pixels);
-    painttest::TestImage clear(c.imageWidth, c.imageHeight,
-                               std::vector<std::uint32_t>(pixels.size(), kMagenta));
+    painttest::TestImage clear(c.imageWidth, c.imageHeight, std::vector<std::uint32_t>(pixels.size(), kMagenta));
 
     ButtonLook look;
     look.label = c.label;
@@ -394,8 +367,7 @@ TEST_P(ButtonImage, IsPlacedByTheRules)
             if (pixel != kMagenta && text.count({x, y})) {
                 // A smoothed label edge blends with the image instead of the face.
                 ASSERT_TRUE(IsBlendOf(drawn.At(x, y), {pixel, theme.ButtonTextColor}))
-                    << c.name << " label over the image at " << x << "," << y << std::hex << ": "
-                    << drawn.At(x, y);
+                    << c.name << " label over the image at " << x << "," << y << std::hex << ": " << drawn.At(x, y);
                 continue;
             }
             if (pixel != kMagenta) {
@@ -408,19 +380,17 @@ TEST_P(ButtonImage, IsPlacedByTheRules)
     EXPECT_GT(imagePixelsSeen, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Placement, ButtonImage,
-    ::testing::Values(ImageCase{"Left", "Go", 0, 0, 16, 12, 5, 6},
-                      ImageCase{"RightOfArrowSpace", "Go", 1, 1020, 16, 12, 49, 6},
-                      ImageCase{"RightWithoutMenu", "Go", 7, 0, 16, 12, 59, 6},
-                      ImageCase{"Centred", "Go", 3, 1020, 16, 12, 32, 6},
-                      ImageCase{"EmptyLabelCentresOnWholeButton", "", 0, 1020, 16, 12, 32, 6},
-                      ImageCase{"TallerThanButtonStartsAtTop", "", 0, 0, 16, 30, 32, 0},
-                      ImageCase{"WiderThanSpaceStartsLeftOfIt", "", 0, 0, 100, 12, -10, 6}),
-    [](const ::testing::TestParamInfo<ImageCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Placement, ButtonImage,
+                         ::testing::Values(ImageCase{"Left", "Go", 0, 0, 16, 12, 5, 6},
+                                           ImageCase{"RightOfArrowSpace", "Go", 1, 1020, 16, 12, 49, 6},
+                                           ImageCase{"RightWithoutMenu", "Go", 7, 0, 16, 12, 59, 6},
+                                           ImageCase{"Centred", "Go", 3, 1020, 16, 12, 32, 6},
+                                           ImageCase{"EmptyLabelCentresOnWholeButton", "", 0, 1020, 16, 12, 32, 6},
+                                           ImageCase{"TallerThanButtonStartsAtTop", "", 0, 0, 16, 30, 32, 0},
+                                           ImageCase{"WiderThanSpaceStartsLeftOfIt", "", 0, 0, 100, 12, -10, 6}),
+                         [](const ::testing::TestParamInfo<ImageCase>& info) { return std::string(info.param.name); });
 
-TEST_F(ButtonPaint, DropDownArrowInTheLabelColour)
-{
+TEST_F(ButtonPaint, DropDownArrowInTheLabelColour) {
     ButtonLook look;
     look.menuId = 1020;
     const Canvas withArrow = PaintButton(look);
@@ -439,8 +409,7 @@ TEST_F(ButtonPaint, DropDownArrowInTheLabelColour)
     }
 }
 
-TEST_F(ButtonPaint, CheckedThreeDimensionalDropDownHasWhiteLabelAndPlainArrow)
-{
+TEST_F(ButtonPaint, CheckedThreeDimensionalDropDownHasWhiteLabelAndPlainArrow) {
     ButtonLook look;
     look.menuId = 1020;
     look.check = 1;
@@ -455,8 +424,7 @@ TEST_F(ButtonPaint, CheckedThreeDimensionalDropDownHasWhiteLabelAndPlainArrow)
     }
 }
 
-TEST_F(ButtonPaint, LabelColourByLook)
-{
+TEST_F(ButtonPaint, LabelColourByLook) {
     struct Case {
         int flat, check;
         PackedColor own;
@@ -482,8 +450,7 @@ TEST_F(ButtonPaint, LabelColourByLook)
     }
 }
 
-TEST_F(ButtonPaint, DisabledButtonEmbossesItsLabelAndGreysItsArrow)
-{
+TEST_F(ButtonPaint, DisabledButtonEmbossesItsLabelAndGreysItsArrow) {
     ButtonLook look;
     look.enabled = false;
     look.menuId = 1020;
@@ -532,8 +499,7 @@ TEST_F(ButtonPaint, DisabledButtonEmbossesItsLabelAndGreysItsArrow)
     }
 }
 
-TEST_F(ButtonPaint, MultiLineLabelSitsInACentredBand)
-{
+TEST_F(ButtonPaint, MultiLineLabelSitsInACentredBand) {
     ButtonLook look;
     look.multiline = true;
     look.label = "ABC DEF GHI JKL";
@@ -569,8 +535,7 @@ TEST_F(ButtonPaint, MultiLineLabelSitsInACentredBand)
     EXPECT_GT(bottom - top, (bandBottom - bandTop) / 2);
 }
 
-TEST_F(ButtonPaint, DrawButtonPutsBackTheSurfaceState)
-{
+TEST_F(ButtonPaint, DrawButtonPutsBackTheSurfaceState) {
     const PackedColor before = PackRgb(1, 2, 3);
     painttest::Paint(60, 20, kBackdrop, [&](DrawingSurface& surface) {
         surface.SetTextColor(before);

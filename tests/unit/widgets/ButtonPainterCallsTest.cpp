@@ -37,21 +37,18 @@ public:
     void FillRect(const Rect&, platform::Color) override { layers.push_back("fill"); }
     platform::Color GetPixel(int, int) override { return 0; }
     void SetPixel(int, int, platform::Color) override {}
-    void Polygon(const Point* points, int count, platform::Color pen, platform::Color brush) override
-    {
+    void Polygon(const Point* points, int count, platform::Color pen, platform::Color brush) override {
         layers.push_back("polygon");
         polygon.assign(points, points + count);
         polygonPen = pen;
         polygonBrush = brush;
     }
-    void Line(Point from, Point to, platform::Color pen) override
-    {
+    void Line(Point from, Point to, platform::Color pen) override {
         layers.push_back("line");
         lines.push_back({from, to});
         linePen = pen;
     }
-    int DrawFormattedText(std::string_view text, Rect& rect, unsigned format) override
-    {
+    int DrawFormattedText(std::string_view text, Rect& rect, unsigned format) override {
         layers.push_back("text");
         texts.push_back({std::string(text), rect, format, m_color});
         if (format & platform::kDtCalcRect) {
@@ -59,8 +56,7 @@ public:
         }
         return 13;
     }
-    platform::FontHandle SelectTextFont(platform::FontHandle font) override
-    {
+    platform::FontHandle SelectTextFont(platform::FontHandle font) override {
         if (font == nullptr) {
             return nullptr;
         }
@@ -69,20 +65,17 @@ public:
         m_font = font;
         return previous;
     }
-    platform::Color SetTextColor(platform::Color color) override
-    {
+    platform::Color SetTextColor(platform::Color color) override {
         const platform::Color previous = m_color;
         m_color = color;
         return previous;
     }
-    int SetBackgroundMode(int mode) override
-    {
+    int SetBackgroundMode(int mode) override {
         const int previous = m_mode;
         m_mode = mode;
         return previous;
     }
-    void DrawImage(const void*, int x, int y) override
-    {
+    void DrawImage(const void*, int x, int y) override {
         layers.push_back("image");
         imageAt = {x, y};
     }
@@ -98,8 +91,7 @@ private:
 class PainterCalls : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InitTheme(); }
-    void SetUp() override
-    {
+    void SetUp() override {
         theme.ButtonTextColor = PackRgb(16, 32, 48);
         theme.HighlightColor = PackRgb(252, 252, 252);
         theme.DarkShadowColor = PackRgb(105, 105, 105);
@@ -110,27 +102,23 @@ protected:
     // edge of the rectangle it is taken from.
     static constexpr Rect kButton{10, 5, 90, 29};
 
-    static RecordingSurface Draw(const ButtonLook& look)
-    {
+    static RecordingSurface Draw(const ButtonLook& look) {
         RecordingSurface surface;
         DrawButton(surface, kButton, look);
         return surface;
     }
 };
 
-TEST_F(PainterCalls, FontChoice)
-{
+TEST_F(PainterCalls, FontChoice) {
     struct Case {
         int choice, flat, check, hover, pressed;
         const ThemeFont* font;
     };
     const Case cases[] = {
-        {0, 0, 0, 0, 0, &theme.NormalFont}, {1, 0, 0, 0, 0, &theme.BoldFont},
-        {2, 0, 0, 0, 0, &theme.LargeFont},  {7, 0, 0, 0, 0, &theme.NormalFont},
-        {0, 0, 1, 1, 1, &theme.NormalFont}, {0, 1, 0, 0, 0, &theme.NormalFont},
-        {0, 1, 1, 0, 0, &theme.BoldFont},   {0, 1, 0, 1, 0, &theme.BoldFont},
-        {0, 1, 0, 0, 1, &theme.BoldFont},   {2, 1, 1, 0, 0, &theme.LargeFont},
-        {-1, 1, 0, 1, 0, &theme.BoldFont},
+        {0, 0, 0, 0, 0, &theme.NormalFont}, {1, 0, 0, 0, 0, &theme.BoldFont},   {2, 0, 0, 0, 0, &theme.LargeFont},
+        {7, 0, 0, 0, 0, &theme.NormalFont}, {0, 0, 1, 1, 1, &theme.NormalFont}, {0, 1, 0, 0, 0, &theme.NormalFont},
+        {0, 1, 1, 0, 0, &theme.BoldFont},   {0, 1, 0, 1, 0, &theme.BoldFont},   {0, 1, 0, 0, 1, &theme.BoldFont},
+        {2, 1, 1, 0, 0, &theme.LargeFont},  {-1, 1, 0, 1, 0, &theme.BoldFont},
     };
     for (const Case& c : cases) {
         ButtonLook look;
@@ -146,8 +134,7 @@ TEST_F(PainterCalls, FontChoice)
     }
 }
 
-TEST_F(PainterCalls, SingleLineLabelRectangles)
-{
+TEST_F(PainterCalls, SingleLineLabelRectangles) {
     struct Case {
         const char* label;
         unsigned menu;
@@ -179,8 +166,7 @@ TEST_F(PainterCalls, SingleLineLabelRectangles)
     }
 }
 
-TEST_F(PainterCalls, ImagePositionUsesTheButtonsTopAndIsDrawnOverTheFace)
-{
+TEST_F(PainterCalls, ImagePositionUsesTheButtonsTopAndIsDrawnOverTheFace) {
     ButtonLook look;
     look.label = "A";
     look.imageWidth = 16;
@@ -197,8 +183,7 @@ TEST_F(PainterCalls, ImagePositionUsesTheButtonsTopAndIsDrawnOverTheFace)
     EXPECT_EQ(Draw(look).imageAt, (Point{10 + 32, 5}));
 }
 
-TEST_F(PainterCalls, LayersAreFaceImageFrameLabelArrow)
-{
+TEST_F(PainterCalls, LayersAreFaceImageFrameLabelArrow) {
     ButtonLook look;
     look.flat = 1;
     look.label = "A";
@@ -210,8 +195,7 @@ TEST_F(PainterCalls, LayersAreFaceImageFrameLabelArrow)
     EXPECT_EQ(surface.layers, expected);
 }
 
-TEST_F(PainterCalls, DisabledLabelIsDrawnTwice)
-{
+TEST_F(PainterCalls, DisabledLabelIsDrawnTwice) {
     ButtonLook look;
     look.enabled = false;
     look.label = "Off";
@@ -230,8 +214,7 @@ TEST_F(PainterCalls, DisabledLabelIsDrawnTwice)
     EXPECT_EQ(multi.texts[0].format, 0x8825u) << "the emboss stays single-line";
 }
 
-TEST_F(PainterCalls, MultiLineLabelIsMeasuredThenDrawnInABand)
-{
+TEST_F(PainterCalls, MultiLineLabelIsMeasuredThenDrawnInABand) {
     ButtonLook look;
     look.multiline = true;
     look.label = "two words";
@@ -244,8 +227,7 @@ TEST_F(PainterCalls, MultiLineLabelIsMeasuredThenDrawnInABand)
     EXPECT_EQ(surface.texts[1].rect, (Rect{11, 6 - 2 - 1, 89, 28 + 2}));
 }
 
-TEST_F(PainterCalls, ArrowGeometryAndColours)
-{
+TEST_F(PainterCalls, ArrowGeometryAndColours) {
     ButtonLook look;
     look.menuId = 1;
     look.check = 1;
@@ -269,8 +251,7 @@ TEST_F(PainterCalls, ArrowGeometryAndColours)
 
 // A new button has no text colour of its own: its label takes the theme's,
 // and white on a checked 3-D face, which a colour of its own never turns.
-TEST_F(PainterCalls, ANewButtonsLabelTakesTheThemesColour)
-{
+TEST_F(PainterCalls, ANewButtonsLabelTakesTheThemesColour) {
     MyButton button;
     EXPECT_EQ(Draw(button.Look()).texts.at(0).color, theme.ButtonTextColor);
     button.SetCheckState(1, 0);
@@ -279,8 +260,7 @@ TEST_F(PainterCalls, ANewButtonsLabelTakesTheThemesColour)
     EXPECT_EQ(Draw(button.Look()).texts.at(0).color, PackRgb(200, 0, 0));
 }
 
-TEST_F(PainterCalls, MissingFontKeepsTheCurrentOne)
-{
+TEST_F(PainterCalls, MissingFontKeepsTheCurrentOne) {
     theme.LargeFont.Attach(nullptr);  // as when its creation failed
     ButtonLook look;
     look.fontChoice = 2;

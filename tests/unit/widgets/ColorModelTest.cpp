@@ -15,15 +15,13 @@ struct Hls {
     double lightness;
 };
 
-Hls ToHls(PackedColor color)
-{
+Hls ToHls(PackedColor color) {
     Hls hls{};
     RgbToHls(color, hls.hue, hls.saturation, hls.lightness);
     return hls;
 }
 
-TEST(RgbToHls, GreysHaveNoHueAndNoSaturation)
-{
+TEST(RgbToHls, GreysHaveNoHueAndNoSaturation) {
     for (unsigned v = 0; v < 256; ++v) {
         const Hls hls = ToHls(PackRgb(v, v, v));
         EXPECT_EQ(hls.hue, 0.0) << v;
@@ -32,8 +30,7 @@ TEST(RgbToHls, GreysHaveNoHueAndNoSaturation)
     }
 }
 
-TEST(RgbToHls, PrimariesAndTies)
-{
+TEST(RgbToHls, PrimariesAndTies) {
     const Hls blue = ToHls(PackRgb(0, 0, 255));
     EXPECT_EQ(blue.hue, 0.6666666666666666);
     EXPECT_EQ(blue.saturation, 1.0);
@@ -49,8 +46,7 @@ TEST(RgbToHls, PrimariesAndTies)
     EXPECT_EQ(ToHls(PackRgb(0, 255, 255)).hue, 3.0 * 0.16666666666666666);
 }
 
-TEST(RgbToHls, SaturationUsesTheLightnessHalf)
-{
+TEST(RgbToHls, SaturationUsesTheLightnessHalf) {
     const Hls dark = ToHls(PackRgb(100, 50, 50));
     const double max = 100 * 0.00392156862745098;
     const double min = 50 * 0.00392156862745098;
@@ -64,8 +60,7 @@ TEST(RgbToHls, SaturationUsesTheLightnessHalf)
     EXPECT_EQ(light.saturation, (lmax - lmin) / ((2 - lmax) - lmin));
 }
 
-TEST(RgbToHls, IgnoresTheTopByte)
-{
+TEST(RgbToHls, IgnoresTheTopByte) {
     const Hls plain = ToHls(PackRgb(12, 200, 99));
     const Hls tagged = ToHls(PackRgb(12, 200, 99) | 0xAB000000u);
     EXPECT_EQ(plain.hue, tagged.hue);
@@ -73,8 +68,7 @@ TEST(RgbToHls, IgnoresTheTopByte)
     EXPECT_EQ(plain.lightness, tagged.lightness);
 }
 
-TEST(HueToChannel, PiecesAndWrapping)
-{
+TEST(HueToChannel, PiecesAndWrapping) {
     const double p = 0.2;
     const double q = 0.8;
     EXPECT_DOUBLE_EQ(HueToChannel(p, q, 0.1), p + (q - p) * 0.1 * 6);
@@ -88,22 +82,19 @@ TEST(HueToChannel, PiecesAndWrapping)
     EXPECT_EQ(HueToChannel(p, q, 0.5), p + ((q - p) * (0.6666666666666666 - 0.5)) * 6);
 }
 
-TEST(HlsToRgb, GreyTruncatesLightness)
-{
+TEST(HlsToRgb, GreyTruncatesLightness) {
     EXPECT_EQ(HlsToRgb(0.7, 0.99, 0.0), PackRgb(252, 252, 252));
     EXPECT_EQ(HlsToRgb(0.0, 0.01, 0.0), PackRgb(2, 2, 2));
     EXPECT_EQ(HlsToRgb(0.0, 1.0, 0.0), PackRgb(255, 255, 255));
     EXPECT_EQ(HlsToRgb(0.0, 0.0, 0.0), PackRgb(0, 0, 0));
 }
 
-TEST(HlsToRgb, ArgumentOrderIsHueLightnessSaturation)
-{
+TEST(HlsToRgb, ArgumentOrderIsHueLightnessSaturation) {
     EXPECT_EQ(HlsToRgb(0.6666666666666666, 0.5, 1.0), PackRgb(0, 0, 255));
     EXPECT_EQ(HlsToRgb(0.0, 0.25, 1.0), PackRgb(127, 0, 0));
 }
 
-TEST(LightenColor, EdgeValues)
-{
+TEST(LightenColor, EdgeValues) {
     EXPECT_EQ(LightenColor(PackRgb(255, 255, 255), 0.1), PackRgb(252, 252, 252));
     EXPECT_EQ(LightenColor(PackRgb(255, 255, 255), -0.07), PackRgb(237, 237, 237));
     EXPECT_EQ(LightenColor(PackRgb(0, 0, 0), -0.07), PackRgb(2, 2, 2));
@@ -115,8 +106,7 @@ TEST(LightenColor, EdgeValues)
     EXPECT_EQ(LightenColor(PackRgb(227, 227, 227), 0.1), PackRgb(252, 252, 252));
 }
 
-TEST(LightenColor, LargeAmountsArePinned)
-{
+TEST(LightenColor, LargeAmountsArePinned) {
     EXPECT_EQ(LightenColor(PackRgb(0, 0, 0), 0.01), PackRgb(2, 2, 2));
     EXPECT_EQ(LightenColor(PackRgb(0, 0, 0), 5.0), PackRgb(252, 252, 252));
     EXPECT_EQ(LightenColor(PackRgb(255, 255, 255), -5.0), PackRgb(2, 2, 2));
@@ -124,8 +114,7 @@ TEST(LightenColor, LargeAmountsArePinned)
 
 // A colour converted to HLS and back loses at most one unit per channel and
 // never gains; every colour of the 24-bit cube.
-TEST(ColorModelSweep, RoundTripCostsAtMostOneUnit)
-{
+TEST(ColorModelSweep, RoundTripCostsAtMostOneUnit) {
     int exact = 0;
     for (std::uint32_t color = 0; color < (1u << 24); ++color) {
         Hls hls{};
@@ -144,8 +133,7 @@ TEST(ColorModelSweep, RoundTripCostsAtMostOneUnit)
 }
 
 // Derived shades never reach pure white or black, and a grey stays in 2..252.
-TEST(ColorModelSweep, LightenNeverLeavesTheClampedRange)
-{
+TEST(ColorModelSweep, LightenNeverLeavesTheClampedRange) {
     const double amounts[] = {0.1, 0.05, -0.07, 1.0, -1.0};
     for (unsigned v = 0; v < 256; ++v) {
         for (double amount : amounts) {

@@ -6,8 +6,7 @@
 
 namespace gallery {
 
-std::vector<Rendering> RenderOnMemorySurface()
-{
+std::vector<Rendering> RenderOnMemorySurface() {
     std::vector<headless::MemoryImage> images;
     for (const ImageSpec& spec : Images()) {
         images.push_back(headless::MemoryImage{spec.width, spec.height, spec.pixels});

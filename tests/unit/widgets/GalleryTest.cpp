@@ -12,8 +12,7 @@ namespace gallery {
 namespace {
 
 // The same buttons as GDI drew them under Wine (widgets_gallery_gdi_test).
-TEST(Gallery, MemorySurfaceMatchesGdi)
-{
+TEST(Gallery, MemorySurfaceMatchesGdi) {
     // A dump is only evidence of the code both sides were built from if it
     // was written after both executables were last linked: a rebuild of
     // either (the painting code or the gallery changed) makes it stale until

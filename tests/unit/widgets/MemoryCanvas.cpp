@@ -4,8 +4,7 @@
 
 namespace painttest {
 
-Canvas Paint(int width, int height, std::uint32_t background, const DrawFunction& draw)
-{
+Canvas Paint(int width, int height, std::uint32_t background, const DrawFunction& draw) {
     headless::MemorySurface surface(width, height, background);
     draw(surface);
     return Canvas{surface.Width(), surface.Height(), surface.Pixels()};
@@ -16,15 +15,10 @@ struct TestImage::Impl {
 };
 
 TestImage::TestImage(int width, int height, const std::vector<std::uint32_t>& pixels)
-    : m_impl(std::make_unique<Impl>(Impl{headless::MemoryImage{width, height, pixels}}))
-{
-}
+    : m_impl(std::make_unique<Impl>(Impl{headless::MemoryImage{width, height, pixels}})) {}
 
 TestImage::~TestImage() = default;
 
-const void* TestImage::Handle() const
-{
-    return &m_impl->image;
-}
+const void* TestImage::Handle() const { return &m_impl->image; }
 
 }  // namespace painttest

@@ -17,8 +17,7 @@ using Pixel = std::pair<int, int>;
 constexpr platform::Color kBack = 0x00102030u;
 constexpr platform::Color kInk = 0x00C08040u;
 
-std::set<Pixel> Inked(const MemorySurface& surface)
-{
+std::set<Pixel> Inked(const MemorySurface& surface) {
     std::set<Pixel> pixels;
     for (int y = 0; y < surface.Height(); ++y) {
         for (int x = 0; x < surface.Width(); ++x) {
@@ -30,8 +29,7 @@ std::set<Pixel> Inked(const MemorySurface& surface)
     return pixels;
 }
 
-TEST(MemorySurface, FillIsClippedAndEmptyRectanglesPaintNothing)
-{
+TEST(MemorySurface, FillIsClippedAndEmptyRectanglesPaintNothing) {
     MemorySurface surface(10, 6, kBack);
     surface.FillRect(Rect{8, 4, 14, 9}, kInk);
     EXPECT_EQ(Inked(surface), (std::set<Pixel>{{8, 4}, {9, 4}, {8, 5}, {9, 5}}));
@@ -41,8 +39,7 @@ TEST(MemorySurface, FillIsClippedAndEmptyRectanglesPaintNothing)
     EXPECT_EQ(Inked(surface).size(), 4u);
 }
 
-TEST(MemorySurface, PixelsOffTheSurface)
-{
+TEST(MemorySurface, PixelsOffTheSurface) {
     MemorySurface surface(4, 3, kBack);
     EXPECT_EQ(surface.GetPixel(-1, 0), platform::kInvalidColor);
     EXPECT_EQ(surface.GetPixel(4, 0), platform::kInvalidColor);
@@ -54,8 +51,7 @@ TEST(MemorySurface, PixelsOffTheSurface)
     EXPECT_EQ(surface.GetPixel(3, 2), kInk);
 }
 
-TEST(MemorySurface, LinesLeaveOutTheirEndPoint)
-{
+TEST(MemorySurface, LinesLeaveOutTheirEndPoint) {
     MemorySurface surface(12, 12, kBack);
     surface.Line(Point{1, 1}, Point{5, 1}, kInk);
     EXPECT_EQ(Inked(surface), (std::set<Pixel>{{1, 1}, {2, 1}, {3, 1}, {4, 1}}));
@@ -73,8 +69,7 @@ TEST(MemorySurface, LinesLeaveOutTheirEndPoint)
     EXPECT_TRUE(Inked(point).empty());
 }
 
-TEST(MemorySurface, PolygonIsFilledAndOutlined)
-{
+TEST(MemorySurface, PolygonIsFilledAndOutlined) {
     MemorySurface surface(20, 10, kBack);
     const Point arrow[] = {{3, 2}, {6, 5}, {9, 2}};
     surface.Polygon(arrow, 3, kInk, kInk);
@@ -97,10 +92,9 @@ TEST(MemorySurface, PolygonIsFilledAndOutlined)
     EXPECT_EQ(Inked(square).size(), 30u);
 }
 
-TEST(MemorySurface, ImageKeepsMagentaTransparentAndIsClipped)
-{
-    MemoryImage image{3, 2, {kImageTransparentColor, 0x000000AAu, 0x000000BBu,
-                             0x000000CCu, 0x000000DDu, kImageTransparentColor}};
+TEST(MemorySurface, ImageKeepsMagentaTransparentAndIsClipped) {
+    MemoryImage image{
+        3, 2, {kImageTransparentColor, 0x000000AAu, 0x000000BBu, 0x000000CCu, 0x000000DDu, kImageTransparentColor}};
     MemorySurface surface(4, 4, kBack);
     surface.DrawImage(&image, -1, 1);
     EXPECT_EQ(surface.Pixel(0, 1), 0x000000AAu);
@@ -115,8 +109,7 @@ TEST(MemorySurface, ImageKeepsMagentaTransparentAndIsClipped)
     EXPECT_EQ(Inked(surface).size(), 3u);
 }
 
-TEST(MemorySurface, FontSelectionAndTextMeasure)
-{
+TEST(MemorySurface, FontSelectionAndTextMeasure) {
     MemorySurface surface(100, 40, kBack);
     platform::FontDescription description;
     description.height = -12;
@@ -137,8 +130,7 @@ TEST(MemorySurface, FontSelectionAndTextMeasure)
     platform::DeleteFontHandle(font);
 }
 
-TEST(MemorySurface, TextIsCentredClippedAndColoured)
-{
+TEST(MemorySurface, TextIsCentredClippedAndColoured) {
     MemorySurface surface(60, 30, kBack);
     surface.SetBackgroundMode(platform::kTransparent);
     surface.SetTextColor(kInk);

@@ -17,8 +17,7 @@ struct Canvas {
     int height = 0;
     std::vector<std::uint32_t> pixels;  // packed colours, rows top to bottom
 
-    std::uint32_t At(int x, int y) const
-    {
+    std::uint32_t At(int x, int y) const {
         return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
     }
 };

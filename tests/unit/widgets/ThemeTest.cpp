@@ -9,13 +9,11 @@
 namespace excalibur {
 namespace {
 
-const platform::FontDescription& DescriptionOf(const ThemeFont& font)
-{
+const platform::FontDescription& DescriptionOf(const ThemeFont& font) {
     return static_cast<const headless::HeadlessFont*>(font.Handle())->description;
 }
 
-TEST(InitTheme, CapturesColoursCreatesFontsAndSetsStartUpSampleMode)
-{
+TEST(InitTheme, CapturesColoursCreatesFontsAndSetsStartUpSampleMode) {
     exPara.sampleMode = 0;
     InitTheme();
 
@@ -58,16 +56,14 @@ TEST(InitTheme, CapturesColoursCreatesFontsAndSetsStartUpSampleMode)
     }
 }
 
-TEST(InitTheme, RunningAgainReplacesTheFontsWithoutLeaking)
-{
+TEST(InitTheme, RunningAgainReplacesTheFontsWithoutLeaking) {
     InitTheme();
     const int fonts = headless::LiveFontCount();
     InitTheme();
     EXPECT_EQ(headless::LiveFontCount(), fonts);
 }
 
-TEST(ThemeFont, OwnsWhatIsAttached)
-{
+TEST(ThemeFont, OwnsWhatIsAttached) {
     const int before = headless::LiveFontCount();
     platform::FontDescription description;
     description.height = -12;

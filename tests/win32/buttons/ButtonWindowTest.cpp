@@ -38,12 +38,9 @@ ParentRecord parent;
 
 INT_PTR CALLBACK RecordingDialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
-            return TRUE;
+        case WM_INITDIALOG: return TRUE;
         case WM_COMMAND:
-        case excalibur::WM_BUTTON_RCLICK:
-            parent.messages.push_back({message, wParam, lParam});
-            return TRUE;
+        case excalibur::WM_BUTTON_RCLICK: parent.messages.push_back({message, wParam, lParam}); return TRUE;
         case WM_INITMENUPOPUP: {
             const auto popup = reinterpret_cast<HMENU>(wParam);
             ++parent.menusOpened;
@@ -53,8 +50,7 @@ INT_PTR CALLBACK RecordingDialogProc(HWND, UINT message, WPARAM wParam, LPARAM l
             }
             return FALSE;
         }
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -71,9 +67,7 @@ LRESULT CALLBACK RecordingSubclass(HWND window, UINT message, WPARAM wParam, LPA
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LPARAM At(int x, int y) {
-    return MAKELPARAM(x, y);
-}
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
 // One visible dialog for all cases: a window must be shown to be painted,
 // and each top-level window Wine unmaps costs it a wait.
@@ -162,8 +156,9 @@ TEST_F(ButtonWindowTest, BindingMakesTheControlOwnerDrawnAndNeverTheDefaultButto
 TEST_F(ButtonWindowTest, AButtonItCreatesItselfIsOwnerDrawnFromItsFirstMessage) {
     MyButton created;
     const RECT rect{10, 10, 90, 30};
-    const HWND window = platform::CreateButtonWindow(created, "made", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON | BS_FLAT,
-                                                     rect, dialog, 4711, GetModuleHandleA(nullptr));
+    const HWND window =
+        platform::CreateButtonWindow(created, "made", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON | BS_FLAT, rect, dialog,
+                                     4711, GetModuleHandleA(nullptr));
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & 0xF, BS_OWNERDRAW);
     EXPECT_EQ(created.m_bFlat, 1);

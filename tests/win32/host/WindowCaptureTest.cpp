@@ -72,10 +72,10 @@ public:
     TestWindow(const char* caption, DWORD style, DWORD exStyle, RECT rect, Look look, HWND parent = nullptr,
                int controlId = 0)
         : look_(look) {
-        window_ = CreateWindowExA(exStyle, TestWindowClass(), caption, style, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleA(nullptr),
-                                  &look_);
+        window_ =
+            CreateWindowExA(exStyle, TestWindowClass(), caption, style, rect.left, rect.top, rect.right - rect.left,
+                            rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                            GetModuleHandleA(nullptr), &look_);
     }
     ~TestWindow() {
         if (window_ != nullptr) DestroyWindow(window_);
@@ -93,9 +93,7 @@ private:
     HWND window_ = nullptr;
 };
 
-Rgb AsRgb(COLORREF colour) {
-    return {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
-}
+Rgb AsRgb(COLORREF colour) { return {GetRValue(colour), GetGValue(colour), GetBValue(colour)}; }
 
 constexpr COLORREF red = RGB(220, 30, 40);
 constexpr COLORREF blue = RGB(20, 40, 200);

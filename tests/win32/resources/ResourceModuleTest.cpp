@@ -23,9 +23,7 @@ std::string ModulePath() {
 
 class ResourceModule : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        module = LoadLibraryExA(ModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
+    static void SetUpTestSuite() { module = LoadLibraryExA(ModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE); }
     static void TearDownTestSuite() {
         if (module) FreeLibrary(module);
         module = nullptr;
@@ -247,7 +245,8 @@ TEST_F(ResourceModule, HandCursorIsAMonochrome32By32PointerWithItsHotSpotAtTheFi
     EXPECT_EQ(group[8] | group[9] << 8, 64) << "height of colour and mask";
     EXPECT_EQ(group[12] | group[13] << 8, 1) << "bits per pixel";
 
-    const HCURSOR cursor = static_cast<HCURSOR>(LoadImageA(module, MAKEINTRESOURCEA(IDCUR_HAND), IMAGE_CURSOR, 0, 0, 0));
+    const HCURSOR cursor =
+        static_cast<HCURSOR>(LoadImageA(module, MAKEINTRESOURCEA(IDCUR_HAND), IMAGE_CURSOR, 0, 0, 0));
     ASSERT_NE(cursor, nullptr);
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(cursor, &info));
@@ -287,7 +286,8 @@ TEST_F(ResourceModule, VersionRecordNamesTheProductAndTheProjectVersion) {
         char* text = nullptr;
         UINT textLength = 0;
         const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
-        if (!VerQueryValueA(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &textLength)) return std::string();
+        if (!VerQueryValueA(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &textLength))
+            return std::string();
         return std::string(text);
     };
     EXPECT_EQ(value("ProductName"), "Excalibur");

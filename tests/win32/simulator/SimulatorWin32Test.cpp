@@ -44,7 +44,8 @@ std::vector<std::string> ExportedNames(HMODULE module) {
     const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
     const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
     std::vector<std::string> result;
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i) result.emplace_back(reinterpret_cast<const char*>(base + names[i]));
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        result.emplace_back(reinterpret_cast<const char*>(base + names[i]));
     std::sort(result.begin(), result.end());
     return result;
 }
@@ -62,9 +63,7 @@ std::vector<std::string> ImportedLibraries(HMODULE module) {
     return result;
 }
 
-bool SimulatorUnloaded() {
-    return GetModuleHandleA("G31DDCAPI.dll") == nullptr;
-}
+bool SimulatorUnloaded() { return GetModuleHandleA("G31DDCAPI.dll") == nullptr; }
 
 std::atomic<int> blocksSeen{0};
 

@@ -5,8 +5,6 @@
 namespace simulator_test {
 
 // The process environment, which the simulator reads with GetEnvironmentVariableA.
-void SetVariable(const char* name, const char* value) {
-    SetEnvironmentVariableA(name, value);
-}
+void SetVariable(const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
 
 }  // namespace simulator_test

@@ -25,7 +25,7 @@ void EXCALIBUR_STDCALL CountBlock(const std::int32_t*, std::uint32_t, std::uint3
 extern "C" __declspec(dllexport) int StartProbeStream() {
     simulator = platform::LoadLibraryByName("G31DDCAPI.dll");
     if (simulator == nullptr) return 0;
-#define PROBE_RESOLVE(name, result, params)                                                       \
+#define PROBE_RESOLVE(name, result, params)                                                   \
     api.name = reinterpret_cast<g31ddc::name##Fn>(platform::ResolveSymbol(simulator, #name)); \
     if (api.name == nullptr) return 0;
     G31DDC_ENTRY_POINTS(PROBE_RESOLVE)
@@ -38,9 +38,7 @@ extern "C" __declspec(dllexport) int StartProbeStream() {
     return api.StartDDC1(0, 4096);
 }
 
-extern "C" __declspec(dllexport) long ProbeBlocks() {
-    return blocks.load();
-}
+extern "C" __declspec(dllexport) long ProbeBlocks() { return blocks.load(); }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_DETACH && simulator != nullptr) {

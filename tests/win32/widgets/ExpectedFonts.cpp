@@ -9,8 +9,7 @@
 
 namespace {
 
-std::string FaceDrawnFor(const char* face)
-{
+std::string FaceDrawnFor(const char* face) {
     LOGFONTA request{};
     request.lfHeight = -12;
     request.lfWeight = FW_NORMAL;
@@ -29,8 +28,7 @@ std::string FaceDrawnFor(const char* face)
 
 class ExpectedFonts : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_EQ(FaceDrawnFor("MS Sans Serif"), "MS Sans Serif")
             << "the font \"MS Sans Serif\" is missing: Wine's own fonts (Debian package fonts-wine) belong in "
                "the prefix's C:\\windows\\Fonts, which ./run sets up";

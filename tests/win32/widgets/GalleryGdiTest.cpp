@@ -11,8 +11,7 @@
 namespace gallery {
 namespace {
 
-std::vector<Rendering> RenderWithGdi()
-{
+std::vector<Rendering> RenderWithGdi() {
     std::vector<std::unique_ptr<painttest::TestImage>> images;
     for (const ImageSpec& spec : Images()) {
         images.push_back(std::make_unique<painttest::TestImage>(spec.width, spec.height, spec.pixels));
@@ -33,8 +32,7 @@ std::vector<Rendering> RenderWithGdi()
 
 // The gallery through GDI against the memory surface built into this same
 // program; the GDI pixels are also written for the native build to compare.
-TEST(GalleryOnGdi, MatchesTheMemorySurface)
-{
+TEST(GalleryOnGdi, MatchesTheMemorySurface) {
     UseGalleryTheme();
     const std::vector<Rendering> gdi = RenderWithGdi();
     ASSERT_TRUE(WriteDump("button_gallery_gdi.bin", gdi));

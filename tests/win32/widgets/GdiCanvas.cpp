@@ -10,8 +10,7 @@
 
 namespace gditest {
 
-std::vector<std::uint32_t> ReadBitmap(HDC compatible, HBITMAP bitmap, int width, int height)
-{
+std::vector<std::uint32_t> ReadBitmap(HDC compatible, HBITMAP bitmap, int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -29,8 +28,7 @@ std::vector<std::uint32_t> ReadBitmap(HDC compatible, HBITMAP bitmap, int width,
     return bgrx;
 }
 
-HBITMAP MakeBitmap(int width, int height, const std::vector<std::uint32_t>& pixels)
-{
+HBITMAP MakeBitmap(int width, int height, const std::vector<std::uint32_t>& pixels) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -64,8 +62,7 @@ namespace painttest {
 
 // Drawn as the paint handler draws: a memory context and a bitmap compatible
 // with the screen.
-Canvas Paint(int width, int height, std::uint32_t background, const DrawFunction& draw)
-{
+Canvas Paint(int width, int height, std::uint32_t background, const DrawFunction& draw) {
     HDC screen = GetDC(nullptr);
     platform::ScopedMemoryDC memory(screen);
     platform::ScopedBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
@@ -87,8 +84,8 @@ struct TestImage::Impl {
 };
 
 // Built as the button builds its list: a mask, magenta transparent.
-TestImage::TestImage(int width, int height, const std::vector<std::uint32_t>& pixels) : m_impl(std::make_unique<Impl>())
-{
+TestImage::TestImage(int width, int height, const std::vector<std::uint32_t>& pixels)
+    : m_impl(std::make_unique<Impl>()) {
     HBITMAP bitmap = gditest::MakeBitmap(width, height, pixels);
     m_impl->list = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 0, 0);
     if (bitmap != nullptr && m_impl->list != nullptr) {
@@ -99,16 +96,12 @@ TestImage::TestImage(int width, int height, const std::vector<std::uint32_t>& pi
     }
 }
 
-TestImage::~TestImage()
-{
+TestImage::~TestImage() {
     if (m_impl->list != nullptr) {
         ImageList_Destroy(m_impl->list);
     }
 }
 
-const void* TestImage::Handle() const
-{
-    return m_impl->list;
-}
+const void* TestImage::Handle() const { return m_impl->list; }
 
 }  // namespace painttest

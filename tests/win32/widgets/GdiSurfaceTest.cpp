@@ -10,8 +10,7 @@ namespace {
 
 class GdiSurfaceState : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         HDC screen = GetDC(nullptr);
         m_dc = CreateCompatibleDC(screen);
         m_bitmap = CreateCompatibleBitmap(screen, 40, 20);
@@ -20,8 +19,7 @@ protected:
         ASSERT_NE(m_bitmap, nullptr);
         m_previousBitmap = SelectObject(m_dc, m_bitmap);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         SelectObject(m_dc, m_previousBitmap);
         DeleteObject(m_bitmap);
         DeleteDC(m_dc);
@@ -32,8 +30,7 @@ protected:
     HGDIOBJ m_previousBitmap = nullptr;
 };
 
-TEST_F(GdiSurfaceState, DrawingCallsLeaveTheContextAsTheyFoundIt)
-{
+TEST_F(GdiSurfaceState, DrawingCallsLeaveTheContextAsTheyFoundIt) {
     const HGDIOBJ pen = GetCurrentObject(m_dc, OBJ_PEN);
     const HGDIOBJ brush = GetCurrentObject(m_dc, OBJ_BRUSH);
     MoveToEx(m_dc, 3, 4, nullptr);
@@ -59,8 +56,7 @@ TEST_F(GdiSurfaceState, DrawingCallsLeaveTheContextAsTheyFoundIt)
     EXPECT_EQ(surface.GetPixel(-1, 0), kInvalidColor);
 }
 
-TEST_F(GdiSurfaceState, InvertedRectanglesPaintNothing)
-{
+TEST_F(GdiSurfaceState, InvertedRectanglesPaintNothing) {
     GdiSurface surface(m_dc);
     surface.FillRect(Rect{0, 0, 40, 20}, RGB(50, 50, 50));
     surface.FillRect(Rect{10, 5, 4, 9}, RGB(200, 0, 0));
@@ -72,8 +68,7 @@ TEST_F(GdiSurfaceState, InvertedRectanglesPaintNothing)
     }
 }
 
-TEST_F(GdiSurfaceState, FontSelectionAnswersWithThePreviousFont)
-{
+TEST_F(GdiSurfaceState, FontSelectionAnswersWithThePreviousFont) {
     GdiSurface surface(m_dc);
     const HGDIOBJ original = GetCurrentObject(m_dc, OBJ_FONT);
     EXPECT_EQ(surface.SelectTextFont(nullptr), nullptr);
@@ -89,8 +84,7 @@ TEST_F(GdiSurfaceState, FontSelectionAnswersWithThePreviousFont)
     EXPECT_EQ(surface.SelectTextFont(original), font.Get());
 }
 
-TEST(ScopedSelection, PutsBackWhatItReplaced)
-{
+TEST(ScopedSelection, PutsBackWhatItReplaced) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     ReleaseDC(nullptr, screen);

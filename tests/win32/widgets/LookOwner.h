@@ -9,8 +9,7 @@
 struct LookOwner final : platform::ButtonEvents {
     excalibur::ButtonLook look;
 
-    void OnPaint(platform::DrawingSurface& surface, platform::Rect client) const override
-    {
+    void OnPaint(platform::DrawingSurface& surface, platform::Rect client) const override {
         excalibur::DrawButton(surface, client, look);
     }
     void Bind(std::unique_ptr<platform::ButtonWindow>) override {}

@@ -19,8 +19,7 @@ struct Probe {
     int paints = 0;
 };
 
-LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -37,8 +36,7 @@ LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
@@ -56,8 +54,7 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // Wine without a window manager, destroying a top-level window takes seconds.
 class PaintButtonWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         WNDCLASSA probe{};
         probe.lpfnWndProc = ProbeProc;
         probe.hInstance = GetModuleHandleA(nullptr);
@@ -68,8 +65,8 @@ protected:
         parent.hInstance = GetModuleHandleA(nullptr);
         parent.lpszClassName = "PaintProbeParent";
         RegisterClassA(&parent);
-        s_probeHost = CreateWindowExA(0, "PaintProbeParent", "", WS_POPUP | WS_VISIBLE, 20, 20, 300, 120, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+        s_probeHost = CreateWindowExA(0, "PaintProbeParent", "", WS_POPUP | WS_VISIBLE, 20, 20, 300, 120, nullptr,
+                                      nullptr, GetModuleHandleA(nullptr), nullptr);
         s_hostError = s_probeHost == nullptr ? GetLastError() : 0;
         excalibur::InitTheme();
     }
@@ -78,15 +75,13 @@ protected:
 
     void SetUp() override { ASSERT_NE(s_probeHost, nullptr) << "CreateWindowExA failed: " << s_hostError; }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         for (HWND window : m_windows) {
             DestroyWindow(window);
         }
     }
 
-    HWND Create(const char* className, HWND parent, int x, int y, int width, int height, Probe* probe)
-    {
+    HWND Create(const char* className, HWND parent, int x, int y, int width, int height, Probe* probe) {
         HWND window = CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE, x, y, width, height, parent, nullptr,
                                       GetModuleHandleA(nullptr), probe);
         if (window == nullptr) {
@@ -100,8 +95,7 @@ protected:
     static inline HWND s_probeHost = nullptr;
     static inline DWORD s_hostError = 0;
 
-    static std::vector<std::uint32_t> WindowPixels(HWND window, int width, int height)
-    {
+    static std::vector<std::uint32_t> WindowPixels(HWND window, int width, int height) {
         HDC dc = GetDC(window);
         platform::ScopedMemoryDC memory(dc);
         platform::ScopedBitmap bitmap(CreateCompatibleBitmap(dc, width, height));
@@ -113,8 +107,7 @@ protected:
         return gditest::ReadBitmap(memory.Get(), bitmap.Get(), width, height);
     }
 
-    static void Pump()
-    {
+    static void Pump() {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageA(&message);
@@ -124,8 +117,7 @@ protected:
     std::vector<HWND> m_windows;
 };
 
-TEST_F(PaintButtonWindow, ShowsWhatDrawButtonDraws)
-{
+TEST_F(PaintButtonWindow, ShowsWhatDrawButtonDraws) {
     Probe probe;
     probe.owner.look.label = "Rate";
     probe.owner.look.menuId = 1020;
@@ -157,8 +149,7 @@ TEST_F(PaintButtonWindow, ShowsWhatDrawButtonDraws)
 
 // Free GDI handles, counted by creating brushes until the process's table is
 // full. GetGuiResources cannot tell: Wine answers 0.
-std::size_t FreeGdiHandles()
-{
+std::size_t FreeGdiHandles() {
     std::vector<HBRUSH> brushes;
     while (brushes.size() < 300000) {
         HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
@@ -173,8 +164,7 @@ std::size_t FreeGdiHandles()
     return brushes.size();
 }
 
-TEST_F(PaintButtonWindow, RepeatedPaintsKeepNoGdiObjects)
-{
+TEST_F(PaintButtonWindow, RepeatedPaintsKeepNoGdiObjects) {
     Probe probe;
     probe.owner.look.menuId = 1;
     probe.owner.look.enabled = false;
@@ -200,8 +190,7 @@ TEST_F(PaintButtonWindow, RepeatedPaintsKeepNoGdiObjects)
 
 // A client area too large for an off-screen bitmap: the paint gives up,
 // leaves the parent's pixels and still validates the window.
-TEST_F(PaintButtonWindow, NothingIsPaintedWithoutAnOffScreenBitmap)
-{
+TEST_F(PaintButtonWindow, NothingIsPaintedWithoutAnOffScreenBitmap) {
     for (int size : {40, 30000}) {
         Probe probe;
         HWND parent = Create("PaintProbeParent", s_probeHost, 150, 5, 100, 40, nullptr);

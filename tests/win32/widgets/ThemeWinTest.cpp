@@ -10,16 +10,14 @@
 namespace excalibur {
 namespace {
 
-LOGFONTA DescriptionOf(const ThemeFont& font)
-{
+LOGFONTA DescriptionOf(const ThemeFont& font) {
     LOGFONTA description{};
     EXPECT_EQ(GetObjectA(static_cast<HFONT>(font.Handle()), sizeof(description), &description),
               static_cast<int>(sizeof(description)));
     return description;
 }
 
-TEST(InitThemeOnWindows, TakesTheSystemColours)
-{
+TEST(InitThemeOnWindows, TakesTheSystemColours) {
     exPara.sampleMode = 4;
     InitTheme();
     EXPECT_EQ(theme.FaceColor, GetSysColor(COLOR_BTNFACE));
@@ -31,8 +29,7 @@ TEST(InitThemeOnWindows, TakesTheSystemColours)
     EXPECT_EQ(exPara.sampleMode, 2);
 }
 
-TEST(InitThemeOnWindows, CreatesTheThreeFonts)
-{
+TEST(InitThemeOnWindows, CreatesTheThreeFonts) {
     InitTheme();
     ASSERT_EQ(GetObjectType(theme.NormalFont.Handle()), static_cast<DWORD>(OBJ_FONT));
     ASSERT_EQ(GetObjectType(theme.BoldFont.Handle()), static_cast<DWORD>(OBJ_FONT));
@@ -60,8 +57,7 @@ TEST(InitThemeOnWindows, CreatesTheThreeFonts)
     EXPECT_STREQ(large.lfFaceName, "Arial");
 }
 
-TEST(InitThemeOnWindows, FontsAreDeletedByTheirOwner)
-{
+TEST(InitThemeOnWindows, FontsAreDeletedByTheirOwner) {
     InitTheme();
     HGDIOBJ first = theme.NormalFont.Handle();
     InitTheme();
