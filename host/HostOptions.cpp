@@ -6,6 +6,9 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <utility>
+
+#include "receiver/SampleModes.h"
 
 namespace host {
 namespace {
@@ -78,7 +81,7 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
         {"--mode",
          [](Parser& p, const std::string& n, const std::string& v) {
              long long mode = 0;
-             if (!p.Integer(n, v, 0, 4, mode)) return false;
+             if (!p.Integer(n, v, 0, excalibur::kSampleModeCount - 1, mode)) return false;
              p.options.sampleMode = static_cast<int>(mode);
              return true;
          }},
@@ -168,23 +171,18 @@ bool CheckCombination(Parser& parser) {
     const HostOptions& o = parser.options;
     if (o.pluginPath.empty()) return parser.Fail("--plugin PATH is required");
     if (!o.extended) {
-        const char* needsExtended = nullptr;
-        if (o.attenuator)
-            needsExtended = "--att";
-        else if (o.dither)
-            needsExtended = "--dither";
-        else if (o.noiseBlanker)
-            needsExtended = "--nb";
-        else if (o.levelOffsetDb)
-            needsExtended = "--offset";
-        else if (o.sampleMode)
-            needsExtended = "--mode";
-        else if (o.attenuatorToggle)
-            needsExtended = "--att-toggle";
-        else if (o.soak)
-            needsExtended = "--soak";
-        if (needsExtended)
-            return parser.Fail(std::string(needsExtended) + " drives an extended export and needs --extended");
+        const std::pair<bool, const char*> extendedOnly[] = {
+            {o.attenuator.has_value(), "--att"},
+            {o.dither.has_value(), "--dither"},
+            {o.noiseBlanker.has_value(), "--nb"},
+            {o.levelOffsetDb.has_value(), "--offset"},
+            {o.sampleMode.has_value(), "--mode"},
+            {o.attenuatorToggle, "--att-toggle"},
+            {o.soak, "--soak"},
+        };
+        for (const auto& [given, name] : extendedOnly) {
+            if (given) return parser.Fail(std::string(name) + " drives an extended export and needs --extended");
+        }
     }
     if (o.hoverControlId && o.screenshotPath.empty())
         return parser.Fail("--hover-button only matters for a capture and needs --screenshot");

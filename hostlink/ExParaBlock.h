@@ -60,4 +60,7 @@ static_assert(offsetof(ExParaBlock, reserved70) == 70);
 // The one record of the process: all zero at load.
 extern ExParaBlock exPara;
 
+// The record's sample mode (200 kHz) from start-up until settings are loaded.
+inline constexpr std::uint8_t kStartUpSampleMode = 2;
+
 }  // namespace excalibur

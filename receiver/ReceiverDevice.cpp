@@ -11,11 +11,23 @@
 
 namespace excalibur {
 
-std::atomic<std::int32_t> loFrequency{7050000};
-std::atomic<std::uint32_t> sampleRate{200000};
-std::uint32_t samplesPerBufferLog2 = 13;
-std::uint32_t ddc1TypeIndex = 9;
+namespace {
+
+constexpr std::uint32_t kStartUpBufferLog2 = 13;
+
+}  // namespace
+
+std::atomic<std::int32_t> loFrequency{kStartUpFrequency};
+std::atomic<std::uint32_t> sampleRate{SampleModeTable[kStartUpSampleMode].sampleRate};
+std::uint32_t samplesPerBufferLog2 = kStartUpBufferLog2;
+std::uint32_t ddc1TypeIndex = SampleModeTable[kStartUpSampleMode].ddc1TypeIndex;
 g31ddc::ReceiverApi receiverApi;
+
+void ResetStreamSettings() {
+    sampleRate = SampleModeTable[kStartUpSampleMode].sampleRate;
+    samplesPerBufferLog2 = kStartUpBufferLog2;
+    ddc1TypeIndex = SampleModeTable[kStartUpSampleMode].ddc1TypeIndex;
+}
 
 namespace {
 
@@ -32,11 +44,7 @@ void ReceiverDevice::AlignedFree::operator()(float* buffer) const {
     ::operator delete[](buffer, std::align_val_t{kSampleBufferAlignment});
 }
 
-ReceiverDevice::ReceiverDevice() {
-    sampleRate = 200000;
-    samplesPerBufferLog2 = 13;
-    ddc1TypeIndex = 9;
-}
+ReceiverDevice::ReceiverDevice() { ResetStreamSettings(); }
 
 ReceiverDevice::~ReceiverDevice() { Close(); }
 

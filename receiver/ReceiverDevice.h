@@ -18,6 +18,12 @@ extern std::atomic<std::uint32_t> sampleRate;
 extern std::uint32_t samplesPerBufferLog2;
 extern std::uint32_t ddc1TypeIndex;
 
+inline constexpr std::int32_t kStartUpFrequency = 7050000;
+
+// The stream's rate, block size and DDC1 type as at load: the start-up
+// sample mode's, until a mode is selected.
+void ResetStreamSettings();
+
 // The resolved driver entry points; all null while unbound.
 extern g31ddc::ReceiverApi receiverApi;
 

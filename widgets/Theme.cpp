@@ -51,7 +51,7 @@ void InitTheme() {
     font.height = -16;
     theme.LargeFont.Attach(platform::CreateFontFromDescription(font));
 
-    exPara.sampleMode = 2;
+    exPara.sampleMode = kStartUpSampleMode;
 }
 
 }  // namespace excalibur
