@@ -57,8 +57,15 @@ static_assert(offsetof(ExParaBlock, sampleMode) == 67);
 static_assert(offsetof(ExParaBlock, levelOffset) == 68);
 static_assert(offsetof(ExParaBlock, reserved70) == 70);
 
-// The one record of the process: all zero at load.
+// The one record of the process: all zero at load. Operations change it one
+// at a time; readers on other threads see the copy last published.
 extern ExParaBlock exPara;
+
+// Makes exPara's present state what readers get. Called by an operation
+// before it tells the host of a change and when it ends.
+void PublishRecord();
+// The record as last published; never waits for an operation.
+ExParaBlock PublishedRecord();
 
 // The record's sample mode (200 kHz) from start-up until settings are loaded.
 inline constexpr std::uint8_t kStartUpSampleMode = 2;

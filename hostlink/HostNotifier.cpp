@@ -19,6 +19,8 @@ std::uint32_t MessageNumberOf(const ExParaBlock& block, HostEvent event) {
 }  // namespace
 
 void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow) {
+    // A host that reads the record on the message finds the change in it.
+    PublishRecord();
     const platform::WindowId window = exPara.hostWindow;
     const std::uint32_t message = MessageNumberOf(exPara, event);
     if (window == 0 || message == 0) return;

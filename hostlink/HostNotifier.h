@@ -12,7 +12,7 @@ enum class HostEvent { Panel, Attenuator, Dither, NoiseBlanker, SampleMode, Leve
 
 // Posts the event to the host window when both the window and the event's
 // message number are set; lParam carries the panel's window. The post's
-// result is ignored.
+// result is ignored. Publishes the record first.
 void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow);
 
 }  // namespace excalibur

@@ -7,6 +7,7 @@
 #include "panel/SettingsPersistence.h"
 #include "hostlink/ExParaBlock.h"
 #include "hostlink/HostNotifier.h"
+#include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
 #include "resources/ResourceIds.h"
 
@@ -22,6 +23,7 @@ constexpr int kImageLeftOfLabel = 0;
 constexpr int kRefreshRequest = 1;
 constexpr int kShowRequest = 2;
 constexpr int kHideRequest = 3;
+constexpr int kRunPendingRequest = 4;
 
 const char* SampleButtonLabel(int mode) { return SampleModeTable[ClampSampleMode(mode)].buttonLabel; }
 
@@ -30,6 +32,39 @@ const char* SampleButtonLabel(int mode) { return SampleModeTable[ClampSampleMode
 ReceiverPanel::ReceiverPanel() : PanelDialog(IDD_RECEIVER_PANEL), m_nShowFlag(platform::kPositionHideWindow) {}
 
 ReceiverPanel::~ReceiverPanel() { DestroyWindow(); }
+
+ReceiverPanel::Lock::Lock(ReceiverPanel& panel) : m_panel(panel) {
+    m_panel.m_operations.lock();
+    ++m_panel.m_nOperationDepth;
+}
+
+ReceiverPanel::Lock::~Lock() {
+    if (m_panel.m_nOperationDepth == 1) {
+        m_panel.RunPendingOperations();
+        PublishRecord();
+    }
+    --m_panel.m_nOperationDepth;
+    m_panel.m_operations.unlock();
+}
+
+bool ReceiverPanel::QueuedFromStream(Pending kind, std::function<void()> operation) {
+    if (!hostCallback.InsideDataCall()) return false;
+    const platform::WindowId window = Window();
+    if (m_pending.Add(static_cast<int>(kind), std::move(operation)) && window != 0) {
+        platform::PostPanelRequest(window, kRunPendingRequest);
+    }
+    return true;
+}
+
+// Under the lock, from the outermost operation's end; an exception of one
+// queued operation ends it alone, as the export's guard would have.
+void ReceiverPanel::RunPendingOperations() {
+    while (const std::function<void()> operation = m_pending.Take()) {
+        try {
+            operation();
+        } catch (...) {}
+    }
+}
 
 void ReceiverPanel::BindControls(platform::WindowId dialog) {
     m_nSpinnerId = IDC_LEVEL_SPIN;
@@ -65,6 +100,8 @@ int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
 }
 
 int ReceiverPanel::CreateOnce() {
+    // A stream, hence a data call, exists only once the window does.
+    if (Window() != 0) return -1;
     Lock lock(*this);
     if (Window() != 0) return -1;
     CreateModeless();
@@ -72,6 +109,9 @@ int ReceiverPanel::CreateOnce() {
 }
 
 int ReceiverPanel::StartStream(std::int32_t frequency) {
+    if (QueuedFromStream(Pending::Start, [this, frequency] { StartStream(frequency); })) {
+        return 1 << samplesPerBufferLog2;
+    }
     Lock lock(*this);
     Start();
     Tune(frequency);
@@ -79,28 +119,35 @@ int ReceiverPanel::StartStream(std::int32_t frequency) {
 }
 
 void ReceiverPanel::StopStream() {
+    if (QueuedFromStream(Pending::Stop, [this] { StopStream(); })) return;
     Lock lock(*this);
     Stop();
 }
 
 std::int32_t ReceiverPanel::TuneTo(std::int32_t frequency) {
+    if (QueuedFromStream(Pending::Tune, [this, frequency] { TuneTo(frequency); })) {
+        return std::clamp(frequency, driver::kMinFrequency, driver::kMaxFrequency);
+    }
     Lock lock(*this);
     Tune(frequency);
     return loFrequency;
 }
 
-platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) {
-    Lock lock(*this);
-    std::memcpy(&block, &exPara, sizeof block);
+platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) const {
+    block = PublishedRecord();
     return Window();
 }
 
+bool ReceiverPanel::AttenuatorOn() const { return PublishedRecord().attenuator != 0; }
+
 void ReceiverPanel::StoreRecord(const ExParaBlock& block) {
+    if (QueuedFromStream(Pending::StoreRecord, [this, block] { StoreRecord(block); })) return;
     Lock lock(*this);
     std::memcpy(&exPara, &block, sizeof exPara);
 }
 
 void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
+    if (QueuedFromStream(Pending::ApplyRecord, [this, block] { ApplyRecord(block); })) return;
     Lock lock(*this);
     const ExParaBlock old = exPara;
     std::memcpy(&exPara, &block, sizeof exPara);
@@ -110,28 +157,26 @@ void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
     if (exPara.noiseBlanker != old.noiseBlanker) ChangeNoiseBlanker(exPara.noiseBlanker);
 }
 
-bool ReceiverPanel::AttenuatorOn() {
-    Lock lock(*this);
-    return exPara.attenuator != 0;
-}
-
 bool ReceiverPanel::ControlsAreOurs() {
     const platform::WindowId window = Window();
     if (window == 0 || platform::OwnedByCallingThread(window)) return true;
-    platform::PostPanelRequest(window, kRefreshRequest);
+    // One refresh shows every change made before it runs.
+    if (!m_refreshRequested.exchange(true)) platform::PostPanelRequest(window, kRefreshRequest);
     return false;
 }
 
 void ReceiverPanel::ChangeAttenuator(std::uint32_t on) {
+    if (QueuedFromStream(Pending::Attenuator, [this, on] { ChangeAttenuator(on); })) return;
     Lock lock(*this);
     ApplyAttenuator(on);
     NotifyHost(HostEvent::Attenuator, exPara.attenuator, Window());
     if (ControlsAreOurs()) m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
     // Hosts that list the attenuator steps read GetActualAttIdx again.
-    hostCallback.CallStatus(kStatusAttenuatorChanged);
+    TellHost(kStatusAttenuatorChanged);
 }
 
 void ReceiverPanel::ChangeDithering(std::uint32_t on) {
+    if (QueuedFromStream(Pending::Dither, [this, on] { ChangeDithering(on); })) return;
     Lock lock(*this);
     ApplyDithering(on);
     NotifyHost(HostEvent::Dither, exPara.dither, Window());
@@ -139,6 +184,7 @@ void ReceiverPanel::ChangeDithering(std::uint32_t on) {
 }
 
 void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) {
+    if (QueuedFromStream(Pending::NoiseBlanker, [this, on] { ChangeNoiseBlanker(on); })) return;
     Lock lock(*this);
     ApplyNoiseBlanker(on);
     NotifyHost(HostEvent::NoiseBlanker, exPara.noiseBlanker, Window());
@@ -146,6 +192,7 @@ void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) {
 }
 
 void ReceiverPanel::ChangeSampleMode(int mode, SkipWhen skip) {
+    if (QueuedFromStream(Pending::SampleMode, [this, mode, skip] { ChangeSampleMode(mode, skip); })) return;
     Lock lock(*this);
     if (skip == SkipWhen::ModeStored && mode == static_cast<int>(exPara.sampleMode)) return;
     if (skip == SkipWhen::ModeInForce && mode == SampleModeOfRate(sampleRate)) return;
@@ -155,6 +202,7 @@ void ReceiverPanel::ChangeSampleMode(int mode, SkipWhen skip) {
 }
 
 void ReceiverPanel::ChangeLevelOffset(int decibels) {
+    if (QueuedFromStream(Pending::LevelOffset, [this, decibels] { ChangeLevelOffset(decibels); })) return;
     Lock lock(*this);
     const auto offset = static_cast<std::int16_t>(std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax));
     exPara.levelOffset = offset;
@@ -209,6 +257,7 @@ int ReceiverPanel::OnLevelSpin(int delta) {
 }
 
 void ReceiverPanel::ShowPanel(int show) {
+    if (QueuedFromStream(Pending::Show, [this, show] { ShowPanel(show); })) return;
     platform::WindowId window = 0;
     {
         Lock lock(*this);
@@ -264,7 +313,14 @@ void ReceiverPanel::OnVisibilityChanged(int shown, int) {
 
 void ReceiverPanel::OnPanelRequest(int request) {
     switch (request) {
-        case kRefreshRequest: RefreshControls(); break;
+        case kRefreshRequest:
+            m_refreshRequested = false;
+            RefreshControls();
+            break;
+        case kRunPendingRequest: {
+            Lock lock(*this);  // its end runs them
+            break;
+        }
         case kShowRequest: ShowPanel(platform::kShowShow); break;
         case kHideRequest: ShowPanel(platform::kShowHide); break;
         default: break;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <mutex>
+#include <functional>
 
+#include "panel/OperationLock.h"
 #include "panel/PanelDialog.h"
+#include "panel/PendingOperations.h"
 #include "hostlink/ExParaBlock.h"
 #include "receiver/ReceiverDevice.h"
 #include "widgets/MyButton.h"
@@ -14,13 +17,13 @@ namespace excalibur {
 // device. Every setting change, whatever its source, runs through one of its
 // five setting operations: device, host message, control refresh.
 //
-// Threads: the exports run on any of the host's threads, the window's
-// handlers on the panel's thread, the stream handler on the driver's. One
-// recursive lock serialises every operation on the record, the device and
-// the buttons' state; the stream handler never takes it. It is never held
-// while the host's callback runs (status calls wait until it is released) nor
-// while a window of another thread is sent to: a thread other than the
-// panel's changes the state and posts the panel a request to show it.
+// Threads (docs/threads.md): the exports run on any of the host's threads,
+// the window's handlers on the panel's thread, the stream handler on the
+// driver's. Operations run one at a time under the operation lock, with the
+// host's status calls inside them; reads take only the published record.
+// An operation asked for from inside a data callback is queued, not waited
+// for. Controls are changed on the panel's thread only; another thread asks
+// it for one refresh.
 class ReceiverPanel : public PanelDialog, public ReceiverDevice {
 public:
     ReceiverPanel();
@@ -35,17 +38,20 @@ public:
     void ChangeSampleMode(int mode, SkipWhen skip = SkipWhen::Never);
     void ChangeLevelOffset(int decibels);
 
-    // The exports' own operations, each under the lock.
+    // The exports' own operations.
     // Creates the window unless it exists: -1 it existed, else 1 with a receiver, 0 without.
     int CreateOnce();
     int StartStream(std::int32_t frequency);
     void StopStream();
     std::int32_t TuneTo(std::int32_t frequency);
-    platform::WindowId CopyRecordTo(ExParaBlock& block);
     void StoreRecord(const ExParaBlock& block);
     // SetExPara: stores the record and runs the operations of the changed settings.
     void ApplyRecord(const ExParaBlock& block);
-    bool AttenuatorOn();
+
+    // Reads: the published record, never waiting for an operation.
+    platform::WindowId CopyRecordTo(ExParaBlock& block) const;
+    bool AttenuatorOn() const;
+
     void ToggleAttenuator();
     void ToggleDithering();
     void ToggleNoiseBlanker();
@@ -71,16 +77,37 @@ public:
     const MyButton& SampleButton() const { return m_SampleButton; }
 
 private:
-    // Holds the lock; the host's status callbacks made meanwhile on this
-    // thread run once the outermost one has released it.
+    // One operation's hold of the lock. The outermost one publishes the
+    // record and runs the operations queued meanwhile before it lets go.
     class Lock {
     public:
-        explicit Lock(ReceiverPanel& panel) : m_lock(panel.m_mutex) {}
+        explicit Lock(ReceiverPanel& panel);
+        ~Lock();
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
 
     private:
-        DeferredStatusCalls m_deferred;  // declared first: flushes after the unlock
-        std::unique_lock<std::recursive_mutex> m_lock;
+        ReceiverPanel& m_panel;
     };
+
+    // What may be queued from inside a data callback; one of each at most.
+    enum class Pending {
+        Start,
+        Stop,
+        Tune,
+        StoreRecord,
+        ApplyRecord,
+        Attenuator,
+        Dither,
+        NoiseBlanker,
+        SampleMode,
+        LevelOffset,
+        Show
+    };
+    // On the driver's thread inside a data call: queues the operation and
+    // returns true; elsewhere false, and the caller runs it.
+    bool QueuedFromStream(Pending kind, std::function<void()> operation);
+    void RunPendingOperations();
 
     void BindControls(platform::WindowId dialog);
     void ShowLevel(int decibels);
@@ -88,7 +115,10 @@ private:
     // panel's thread has been asked to refresh them.
     bool ControlsAreOurs();
 
-    std::recursive_mutex m_mutex;
+    OperationLock m_operations;
+    int m_nOperationDepth = 0;  // changed only under m_operations
+    PendingOperations m_pending;
+    std::atomic<bool> m_refreshRequested{false};
 
     int m_nSpinnerId = 0;
     MyButton m_AttenuatorButton;

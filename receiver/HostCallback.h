@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
+#include <cstdint>
+
+#include "platform/Threads.h"
 
 namespace excalibur {
 
@@ -13,10 +15,11 @@ inline constexpr int kStatusSampleRateChanged = 100;
 // Status with which the host is told to read GetActualAttIdx again.
 inline constexpr int kStatusAttenuatorChanged = 125;
 
-// The registered callback, called from the stream thread (data) and from the
-// threads of the exports and the panel (status). Calls are counted, without a
-// lock, in one of two slots, so that Replace can wait for exactly the calls
-// that may still run the callback it replaced.
+// The registered callback. Data calls come from the driver's one stream
+// thread; status calls from the thread running an operation, one at a time.
+// Each kind is counted so that Replace can wait for the calls that may still
+// run the callback it replaced, without a lock or thread-local storage on
+// the sample path.
 class HostCallbackSlot {
 public:
     // Returns once no call of the replaced callback can still be running,
@@ -24,28 +27,22 @@ public:
     // wait for itself.
     void Replace(HostCallback callback);
     void CallWithData(int count, float* data);
-    // (-1, status, 0, no data); held back while this thread defers status calls.
+    // (-1, status, 0, no data), on the calling thread, before it returns.
     void CallStatus(int status);
+    // True on the driver's thread while it is inside a data call: a host
+    // calling an operation from there must not wait for one that stops the stream.
+    bool InsideDataCall() const;
 
 private:
-    void Call(int count, int status, float* data);
-
     std::atomic<HostCallback> callback_{nullptr};
-    std::atomic<unsigned> phase_{0};
-    std::atomic<int> running_[2]{};
-    std::mutex replacing_;
+    // The stream thread alone writes these, so they need no read-modify-write.
+    std::atomic<platform::ThreadId> dataThread_{0};
+    std::atomic<std::uint32_t> dataStarted_{0};
+    std::atomic<std::uint32_t> dataFinished_{0};
+    std::atomic<platform::ThreadId> statusThread_{0};
+    std::atomic<int> statusDepth_{0};
 };
 
 extern HostCallbackSlot hostCallback;
-
-// While one exists on a thread, that thread's status calls wait until the
-// outermost one ends: an operation calls the host only after releasing its lock.
-class DeferredStatusCalls {
-public:
-    DeferredStatusCalls();
-    ~DeferredStatusCalls();
-    DeferredStatusCalls(const DeferredStatusCalls&) = delete;
-    DeferredStatusCalls& operator=(const DeferredStatusCalls&) = delete;
-};
 
 }  // namespace excalibur

@@ -19,7 +19,7 @@ constexpr std::uint32_t kStartUpBufferLog2 = 13;
 
 std::atomic<std::int32_t> loFrequency{kStartUpFrequency};
 std::atomic<std::uint32_t> sampleRate{SampleModeTable[kStartUpSampleMode].sampleRate};
-std::uint32_t samplesPerBufferLog2 = kStartUpBufferLog2;
+std::atomic<std::uint32_t> samplesPerBufferLog2{kStartUpBufferLog2};
 std::uint32_t ddc1TypeIndex = SampleModeTable[kStartUpSampleMode].ddc1TypeIndex;
 g31ddc::ReceiverApi receiverApi;
 
@@ -126,9 +126,16 @@ int ReceiverDevice::SelectSampleMode(int mode) {
     ddc1TypeIndex = SampleModeTable[mode].ddc1TypeIndex;
     samplesPerBufferLog2 = 12;
     if (!sampleBuffer) sampleBuffer.reset(AllocateSampleBuffer());
-    hostCallback.CallStatus(kStatusSampleRateChanged);
+    // Between the stop and the restart, so that no block at the new rate
+    // reaches the host before it has read the rate.
+    TellHost(kStatusSampleRateChanged);
     if (wasStreaming) Start();
     return 1;
+}
+
+void ReceiverDevice::TellHost(int status) {
+    PublishRecord();
+    hostCallback.CallStatus(status);
 }
 
 void ReceiverDevice::Tune(std::int32_t frequency) {

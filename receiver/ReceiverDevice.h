@@ -11,11 +11,12 @@
 
 namespace excalibur {
 
-// Module-wide tuning and stream values that the exports report to the host.
-// The two that hosts read are atomic, so that reading them takes no lock.
+// Module-wide tuning and stream values. Operations write them one at a
+// time; those that an export may report on any thread are atomic, so that
+// reading them waits for nothing.
 extern std::atomic<std::int32_t> loFrequency;
 extern std::atomic<std::uint32_t> sampleRate;
-extern std::uint32_t samplesPerBufferLog2;
+extern std::atomic<std::uint32_t> samplesPerBufferLog2;
 extern std::uint32_t ddc1TypeIndex;
 
 inline constexpr std::int32_t kStartUpFrequency = 7050000;
@@ -52,6 +53,8 @@ public:
     void ApplyDithering(std::uint32_t on);
     void ApplyNoiseBlanker(std::uint32_t on);
     void ApplyLevelOffset(std::int16_t decibels);
+    // A status call, made once the host can read what it announces.
+    static void TellHost(int status);
 
     static void EXCALIBUR_STDCALL Ddc1StreamHandler(const std::int32_t* block, std::uint32_t pairs,
                                                     std::uint32_t ignored, std::uintptr_t userData);

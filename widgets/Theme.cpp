@@ -52,6 +52,7 @@ void InitTheme() {
     theme.LargeFont.Attach(platform::CreateFontFromDescription(font));
 
     exPara.sampleMode = kStartUpSampleMode;
+    PublishRecord();
 }
 
 }  // namespace excalibur

@@ -1,5 +1,9 @@
 #include "platform/headless/HeadlessWindows.h"
 
+#include <algorithm>
+
+#include "platform/Threads.h"
+
 #include "platform/headless/WindowSystemState.h"
 
 namespace headless {
@@ -50,7 +54,14 @@ void WatchPosts(WindowId window, std::function<void(const PostedMessage&)> watch
 
 namespace {
 
+bool SentToThisThread(const detail::WindowSystem& system) {
+    const auto self = std::this_thread::get_id();
+    return std::any_of(system.sent.begin(), system.sent.end(),
+                       [&](const detail::SentCall& sent) { return sent.to == self; });
+}
+
 bool RequestsForThisThread(const detail::WindowSystem& system) {
+    if (SentToThisThread(system)) return true;
     const auto self = std::this_thread::get_id();
     for (const auto& [id, state] : system.windows) {
         if (state.owner == self && !state.panelRequests.empty()) return true;
@@ -70,6 +81,7 @@ bool WaitForPostedMessage(WindowId window, std::chrono::milliseconds timeout) {
 }
 
 int DispatchPanelRequests() {
+    platform::ServeSentMessages();
     auto& system = System();
     int run = 0;
     for (;;) {
@@ -93,9 +105,52 @@ int DispatchPanelRequests() {
     }
 }
 
+void SendToWindow(WindowId window, const std::function<void()>& call) {
+    auto& system = System();
+    std::unique_lock lock(system.mutex);
+    const auto found = system.windows.find(window);
+    if (found == system.windows.end()) return;
+    const std::thread::id owner = found->second.owner;
+    if (owner == std::this_thread::get_id()) {
+        lock.unlock();
+        call();
+        return;
+    }
+    bool done = false;
+    system.sent.push_back({owner, &call, &done});
+    system.posted.notify_all();
+    // A sender serves what is sent to it meanwhile, as on Windows.
+    for (;;) {
+        system.posted.wait(lock, [&] { return done || SentToThisThread(system); });
+        if (done) return;
+        lock.unlock();
+        platform::ServeSentMessages();
+        lock.lock();
+    }
+}
+
 }  // namespace headless
 
 namespace platform {
+
+void ServeSentMessages() {
+    auto& system = headless::detail::System();
+    const auto self = std::this_thread::get_id();
+    std::unique_lock lock(system.mutex);
+    for (;;) {
+        const auto found = std::find_if(system.sent.begin(), system.sent.end(),
+                                        [&](const headless::detail::SentCall& sent) { return sent.to == self; });
+        if (found == system.sent.end()) return;
+        const headless::detail::SentCall sent = *found;
+        system.sent.erase(found);
+        // The call runs without the lock: it may use the window system.
+        lock.unlock();
+        (*sent.call)();
+        lock.lock();
+        *sent.done = true;
+        system.posted.notify_all();
+    }
+}
 
 void PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     auto& system = headless::detail::System();

@@ -38,8 +38,13 @@ void WatchPosts(WindowId window, std::function<void(const PostedMessage&)> watch
 bool WaitForPostedMessage(WindowId window, std::chrono::milliseconds timeout);
 
 // Runs the panel requests queued for the windows of the calling thread, as
-// its message loop would; the number run.
+// its message loop would; the number run. Serves sent calls first.
 int DispatchPanelRequests();
+
+// As SendMessage: runs the call on the window's own thread, which serves it
+// from its message loop or while it waits (platform::ServeSentMessages), and
+// returns once it has run. On the window's own thread it runs at once.
+void SendToWindow(WindowId window, const std::function<void()>& call);
 
 }  // namespace headless
 

@@ -28,10 +28,18 @@ struct WindowState {
     int smallIcon = 0;
 };
 
+// A call sent to a window's thread; the sender waits until done.
+struct SentCall {
+    std::thread::id to;
+    const std::function<void()>* call;
+    bool* done;
+};
+
 struct WindowSystem {
     std::mutex mutex;
     std::condition_variable posted;
     std::map<WindowId, WindowState> windows;
+    std::deque<SentCall> sent;
     WindowId nextId = 0x100;
     WindowId foreground = 0;
     std::vector<std::string> openedAddresses;

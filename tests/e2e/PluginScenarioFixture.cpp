@@ -1,6 +1,8 @@
 #include "tests/e2e/PluginScenarioFixture.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -15,10 +17,33 @@ int RecordingCallback(int count, int status, float, void* data) {
         counts.lastCount = count;
         ++counts.dataBlocks;
     }
+    const auto hook = counts.hook.load();
+    const auto* exports = counts.exports.load();
+    if (hook != nullptr && exports != nullptr) hook(*exports, count, status);
     return 0;
 }
 
 }  // namespace
+
+Watchdog::Watchdog(std::chrono::seconds limit, std::string what) {
+    thread = std::thread([this, limit, what = std::move(what)] {
+        std::unique_lock lock(mutex);
+        if (ended.wait_for(lock, limit, [&] { return done; })) return;
+        std::fprintf(stderr, "hung: %s did not end within %lld s\n", what.c_str(),
+                     static_cast<long long>(limit.count()));
+        std::fflush(stderr);
+        std::_Exit(1);
+    });
+}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    ended.notify_all();
+    thread.join();
+}
 
 CallbackCounts& PluginScenario::Counts() {
     static CallbackCounts counts;
@@ -58,11 +83,14 @@ void PluginScenario::LoadPlugin() {
     ASSERT_TRUE(plugin.Open(path, error)) << error;
     ASSERT_TRUE(plugin.HasAllExtended());
     f = &plugin.Functions();
+    Counts().exports = f;
 }
 
 void PluginScenario::UnloadPlugin() {
     if (f == nullptr) return;
     f = nullptr;
+    Counts().hook = nullptr;
+    Counts().exports = nullptr;
     plugin.Close();
     window->CollectOwnMessages();
 }

@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/NotificationWindow.h"
@@ -23,6 +25,25 @@ struct CallbackCounts {
     std::atomic<int> rateChanges{0};
     std::atomic<int> rateSeenAtChange{0};
     std::atomic<int> attenuatorNotices{0};
+    // Called after the counting, with the plug-in's exports, on the thread of the call.
+    std::atomic<void (*)(const host::ExtIoFunctions& f, int count, int status)> hook{nullptr};
+    std::atomic<const host::ExtIoFunctions*> exports{nullptr};
+};
+
+// Ends the process, failing the case, unless it is destroyed in time: a hang
+// fails where it happens instead of stalling the run.
+class Watchdog {
+public:
+    Watchdog(std::chrono::seconds limit, std::string what);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::thread thread;
 };
 
 // One scenario: a fresh process loads the plug-in from the build folder with

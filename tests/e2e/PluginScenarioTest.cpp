@@ -598,3 +598,203 @@ TEST_F(PluginScenario, HostThreadsAndThePanelsThreadChangeSettingsTogether) {
                                                "NoisBlanker=" + std::to_string(record.noiseBlanker),
                                                "dBOffset=" + std::to_string(record.levelOffset)}));
 }
+
+namespace {
+
+constexpr int kHostRounds = 60;
+constexpr auto kHangLimit = std::chrono::seconds(60);
+
+// The last argument the driver was given by the call whose log line starts so.
+std::string LastArgument(const std::vector<std::string>& log, const std::string& call) {
+    for (auto line = log.rbegin(); line != log.rend(); ++line) {
+        if (line->rfind(call, 0) == 0) return line->substr(line->rfind(' ') + 1);
+    }
+    return "";
+}
+
+int ModeOfDdc1Type(const std::string& type) {
+    for (int mode = 0; mode < excalibur::kSampleModeCount; ++mode) {
+        if (std::to_string(excalibur::SampleModeTable[mode].ddc1TypeIndex) == type) return mode;
+    }
+    return -1;
+}
+
+// Waits, within bounds, for the stream to deliver a block.
+void AwaitBlock() {
+    const int before = PluginScenario::Counts().dataBlocks;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    while (PluginScenario::Counts().dataBlocks == before && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+std::atomic<platform::WindowId> panelOfScenario{0};
+
+// A host's callback takes a good part of a block's time, so that a stop or a
+// rate change on another thread often finds the stream thread inside it.
+void HostWorksOnTheBlock() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+}  // namespace
+
+class PluginScenarioThreads : public PluginScenario {
+protected:
+    // Streams at 1 MHz with our callback registered; the panel's window.
+    platform::WindowId StartStreaming() {
+        LoadPlugin();
+        UseHostWindow();
+        RegisterCallback();
+        EXPECT_EQ(CallInitHW(*f).result, 1);
+        excalibur::ExParaBlock record{};
+        const auto panel = static_cast<platform::WindowId>(f->GetExPara(&record));
+        panelOfScenario = panel;
+        f->SetSamples(4);
+        EXPECT_EQ(f->StartHW(7050000), 4096);
+        return panel;
+    }
+
+    // Runs the host's thread while this one, the panel's, works the panel
+    // (when asked) and serves its messages; a hang fails the case.
+    void RunHostThread(const std::function<void()>& host, const std::function<void()>& user = {}) {
+        Watchdog watchdog(kHangLimit, "the host's and the panel's threads");
+        std::atomic<bool> finished{false};
+        std::thread thread([&] {
+            host();
+            finished = true;
+        });
+        while (!finished) {
+            if (user) user();
+            window->Pump(std::chrono::milliseconds(1));
+        }
+        thread.join();
+        Counts().hook = nullptr;
+        f->StopHW();
+        Pump(std::chrono::milliseconds(100));
+    }
+
+    // Afterwards the record, the panel, the rate and the driver tell one state.
+    void ExpectOneState(platform::WindowId panel) {
+        f->ShowGUI();
+        Pump(std::chrono::milliseconds(100));
+        excalibur::ExParaBlock record{};
+        f->GetExPara(&record);
+        EXPECT_EQ(paneldriver::ButtonLooksChecked(panel, IDC_ATTENUATOR_BUTTON), record.attenuator != 0);
+        EXPECT_EQ(paneldriver::ControlText(panel, IDC_SAMPLE_BUTTON), SampleLabel(record.sampleMode));
+        EXPECT_EQ(f->ExtIoGetActualSrateIdx(), record.sampleMode);
+        EXPECT_EQ(f->GetHWSR(), static_cast<std::int32_t>(excalibur::SampleModeTable[record.sampleMode].sampleRate));
+        EXPECT_EQ(f->GetActualAttIdx(), record.attenuator != 0 ? 0 : 1);
+        const auto log = DriverLog();
+        EXPECT_EQ(ModeOfDdc1Type(LastArgument(log, "SetDDC1 0 ")), record.sampleMode);
+        EXPECT_EQ(LastArgument(log, "SetAttenuator 0 "), record.attenuator != 0 ? "21" : "0");
+        EXPECT_EQ(LastArgument(log, "SetFrequency 0 0 "), std::to_string(f->GetHWLO()));
+    }
+};
+
+// Run under ThreadSanitizer as well, as are the two after it.
+TEST_F(PluginScenarioThreads, ReadsFromTheDataCallbackNeverWaitForAnOperation) {
+    const auto panel = StartStreaming();
+    Counts().hook = [](const host::ExtIoFunctions& f, int, int status) {
+        if (status != 0) return;
+        HostWorksOnTheBlock();
+        excalibur::ExParaBlock block{};
+        f.GetExPara(&block);
+        f.GetActualAttIdx();
+        f.ExtIoGetActualSrateIdx();
+    };
+    RunHostThread([&] {
+        for (int round = 0; round < kHostRounds; ++round) {
+            f->StartHW(7050000);
+            AwaitBlock();
+            f->SetSamples(round % 2 == 0 ? 3 : 4);
+            f->SetAtt(round % 2);
+            f->StopHW();
+        }
+    });
+    ExpectOneState(panel);
+}
+
+TEST_F(PluginScenarioThreads, OperationsFromInsideTheDataCallbackTakeEffectLater) {
+    const auto panel = StartStreaming();
+    Counts().hook = [](const host::ExtIoFunctions& f, int, int status) {
+        if (status != 0) return;
+        HostWorksOnTheBlock();
+        const int block = Counts().dataBlocks;
+        f.SetHWLO(7000000 + 1000 * (block % 50));
+        f.SetAtt(block % 2);
+        if (block % 7 == 0) f.SetSamples(block % 2 == 0 ? 3 : 4);
+        if (block % 11 == 0) f.StopHW();
+    };
+    RunHostThread([&] {
+        for (int round = 0; round < kHostRounds; ++round) {
+            f->StartHW(7050000);
+            AwaitBlock();
+            f->SetSamples(round % 2 == 0 ? 4 : 3);
+            if (round % 3 == 0) f->StopHW();
+        }
+    });
+    ExpectOneState(panel);
+    const auto log = DriverLog();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+        return line.rfind("SetFrequency 0 0 70", 0) == 0 && line != "SetFrequency 0 0 7050000";
+    })) << "a tuning from inside the callback reached the driver";
+}
+
+TEST_F(PluginScenarioThreads, AStatusHandlerSendingToThePanelLetsThePanelsClicksEnd) {
+    const auto panel = StartStreaming();
+    Counts().hook = [](const host::ExtIoFunctions&, int, int status) {
+        if (status != 0) paneldriver::SendNothing(panelOfScenario);
+    };
+    RunHostThread(
+        [&] {
+            for (int round = 0; round < kHostRounds; ++round) {
+                f->SetAtt(round % 2);
+                f->SetSamples(round % 2 == 0 ? 3 : 4);
+            }
+        },
+        [&] {
+            paneldriver::ClickControl(panel, IDC_ATTENUATOR_BUTTON);
+            paneldriver::ClickControl(panel, IDC_SAMPLE_BUTTON);
+        });
+    ExpectOneState(panel);
+}
+
+namespace {
+
+std::string logOfScenario;
+std::atomic<int> logLinesAtRateChange{-1};
+
+}  // namespace
+
+// The status call of a mode selection comes after the stream stopped and
+// before the driver hears of the restart, on every path that selects a mode.
+TEST_F(PluginScenarioThreads, EveryModeSelectionTellsTheHostBetweenTheStopAndTheRestart) {
+    logOfScenario = logPath;
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    Counts().hook = [](const host::ExtIoFunctions&, int, int status) {
+        if (status == 100) logLinesAtRateChange = static_cast<int>(testsupport::ReadLines(logOfScenario).size());
+    };
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    EXPECT_EQ(Counts().rateChanges, 1) << "the first InitHW tells the host before it returns";
+    EXPECT_EQ(DriverLog().at(logLinesAtRateChange - 1), "SetADCNoiseBlanker 0 0");
+    excalibur::ExParaBlock record{};
+    const auto panel = static_cast<platform::WindowId>(f->GetExPara(&record));
+    ASSERT_EQ(f->StartHW(7050000), 4096);
+
+    const std::vector<std::pair<std::string, std::function<void()>>> paths = {
+        {"SetSamples", [&] { f->SetSamples(3); }},
+        {"ExtIoSetSrate", [&] { f->ExtIoSetSrate(4); }},
+        {"the panel's menu", [&] { paneldriver::ClickControl(panel, IDC_SAMPLE_BUTTON); }},
+    };
+    for (const auto& [path, select] : paths) {
+        logLinesAtRateChange = -1;
+        select();
+        const auto log = DriverLog();
+        const int at = logLinesAtRateChange;
+        ASSERT_GE(at, 2) << path;
+        ASSERT_LT(at, static_cast<int>(log.size())) << path;
+        EXPECT_EQ(log[at - 2], "StopDDC1 0") << path;
+        EXPECT_EQ(log[at - 1], "SetCallbacks 0 0 0") << path;
+        EXPECT_EQ(log[at], "GetPower 0 non-null") << path;
+    }
+}

@@ -14,6 +14,10 @@ bool ButtonLooksChecked(WindowId dialog, int controlId) {
     return button != nullptr && button->checkState != 0;
 }
 void ClickControl(WindowId dialog, int controlId) { headless::SendCommand(dialog, controlId, 0); }
+
+void SendNothing(WindowId window) {
+    headless::SendToWindow(window, [] {});
+}
 int SpinBy(WindowId dialog, int controlId, int delta) { return headless::SendSpinDelta(dialog, controlId, delta); }
 void CloseBox(WindowId dialog) { headless::SendCloseRequest(dialog); }
 void DialogCommand(WindowId dialog, int command) { headless::SendCommand(dialog, command, 0); }

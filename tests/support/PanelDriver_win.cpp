@@ -59,6 +59,8 @@ int SpinBy(WindowId dialog, int controlId, int delta) {
 
 void CloseBox(WindowId dialog) { SendMessageA(AsHwnd(dialog), WM_CLOSE, 0, 0); }
 
+void SendNothing(WindowId window) { SendMessageA(AsHwnd(window), WM_NULL, 0, 0); }
+
 void DialogCommand(WindowId dialog, int command) {
     SendMessageA(AsHwnd(dialog), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
 }
