@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The SoapySDR module's figures for the README, from build/native:
+# The SoapySDR module's figures (docs/soapy.md), from build/native:
 # readStream per block against memcpy; CPU per second of stream at 1 MHz,
 # locally and through SoapyRemote (server and client), beside the simulator's
 # own; the longest stretch without overflow while two busy loops load the
