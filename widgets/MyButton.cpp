@@ -53,9 +53,16 @@ void MyButton::RepaintNow() {
 }
 
 void MyButton::DropOwnCapture() {
-    if (m_bCaptured != 1) return;
-    if (m_pWindow) m_pWindow->ReleaseMouseCapture();
+    if (m_bCaptured == 1) ReleaseOwnCapture();
+}
+
+void MyButton::ReleaseOwnCapture() {
     m_bCaptured = 0;
+    if (!m_pWindow) return;
+    // The capture change this sends is ours: the step releasing it decides the look.
+    m_bReleasingCapture = true;
+    m_pWindow->ReleaseMouseCapture();
+    m_bReleasingCapture = false;
 }
 
 void MyButton::SetCheckState(int state, int redraw) {
@@ -165,8 +172,7 @@ void MyButton::OnMouseMove(unsigned keyState, platform::Point point) {
             changed = true;
         }
         if (m_bCaptured == 1 && keyState == 0) {
-            window.ReleaseMouseCapture();
-            m_bCaptured = 0;
+            ReleaseOwnCapture();
             RepaintNow();
             window.DefaultProcessing();
             return;
@@ -194,7 +200,7 @@ void MyButton::OnLButtonUp() {
     // The standard push button reports a click on release while it holds the
     // capture it took at the press. The parent has heard of this press
     // already, so that capture goes too, not only the one taken on entry.
-    if (m_bCaptured == 1 || m_pWindow->HoldsCapture()) m_pWindow->ReleaseMouseCapture();
+    if (m_bCaptured == 1 || m_pWindow->HoldsCapture()) ReleaseOwnCapture();
     m_bCaptured = 0;
     m_pWindow->DefaultProcessing();
     RepaintNow();
@@ -218,7 +224,7 @@ void MyButton::OnKillFocus() {
 void MyButton::OnCaptureChanged(bool toThisWindow) {
     if (!WindowExists()) return;
     m_pWindow->DefaultProcessing();
-    if (toThisWindow) return;
+    if (toThisWindow || m_bReleasingCapture) return;
     const bool looked = m_bHover != 0 || m_bPressed != 0;
     m_bCaptured = 0;
     m_bHover = 0;

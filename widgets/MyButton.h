@@ -67,8 +67,11 @@ public:
     void OnLButtonUp() override;
     void OnRButtonDown() override;
     void OnKillFocus() override;
-    // Another window took the mouse capture: this button no longer sees the
-    // pointer leave, so its hover and pressed looks end here.
+    // The capture left this window. When the button gave it up itself, the
+    // step that did so decides the look. When it was taken away (by another
+    // window, or ended by someone else's release or a loss of activation,
+    // which name no new owner either), the button no longer sees the pointer
+    // leave, so its hover and pressed looks end here.
     void OnCaptureChanged(bool toThisWindow) override;
     void OnEnable() override;
     std::intptr_t OnSetCursor() override;
@@ -97,10 +100,12 @@ private:
     bool WindowExists() const;
     void RepaintNow();
     void DropOwnCapture();
+    void ReleaseOwnCapture();
     void EmptyImageList();
     void BuildImageList(platform::BitmapHandle bitmap);
 
     std::unique_ptr<platform::ButtonWindow> m_pWindow;
+    bool m_bReleasingCapture = false;
 };
 
 }  // namespace excalibur

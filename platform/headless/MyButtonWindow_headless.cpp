@@ -37,7 +37,7 @@ struct Registry {
     std::map<unsigned, std::vector<MenuItem>> menus;
     std::map<unsigned, BitmapResource> bitmaps;
     std::map<std::pair<WindowId, int>, HeadlessButtonWindow*> buttons;
-    const HeadlessButtonWindow* captureOwner = nullptr;
+    HeadlessButtonWindow* captureOwner = nullptr;
     int liveMenus = 0;
     int liveBitmaps = 0;
     int liveImageLists = 0;
@@ -73,8 +73,9 @@ void DefineBitmap(unsigned bitmapId, int width, int height, int bitsPerPixel) {
     registry.bitmaps[bitmapId] = {width, height, bitsPerPixel};
 }
 
-HeadlessButtonWindow::HeadlessButtonWindow(WindowId dialog, int controlId, std::string label)
-    : m_dialog(dialog), m_controlId(controlId), m_label(std::move(label)) {
+HeadlessButtonWindow::HeadlessButtonWindow(WindowId dialog, int controlId, std::string label,
+                                           platform::ButtonEvents* owner)
+    : m_pOwner(owner), m_dialog(dialog), m_controlId(controlId), m_label(std::move(label)) {
     if (m_dialog == 0) return;
     auto& registry = Resources();
     std::lock_guard lock(registry.mutex);
@@ -157,16 +158,22 @@ void HeadlessButtonWindow::SendRightClickToParent() {
 }
 
 void HeadlessButtonWindow::TakeCapture() {
-    if (!m_bAlive) return;
-    auto& registry = Resources();
-    std::lock_guard lock(registry.mutex);
-    registry.captureOwner = this;
+    if (m_bAlive) MoveCapture(this);
 }
 
-void HeadlessButtonWindow::ReleaseMouseCapture() {
+void HeadlessButtonWindow::ReleaseMouseCapture() { MoveCapture(nullptr); }
+
+void HeadlessButtonWindow::MoveCapture(HeadlessButtonWindow* to) {
     auto& registry = Resources();
-    std::lock_guard lock(registry.mutex);
-    registry.captureOwner = nullptr;
+    HeadlessButtonWindow* lost = nullptr;
+    {
+        std::lock_guard lock(registry.mutex);
+        lost = std::exchange(registry.captureOwner, to);
+    }
+    // Outside the lock: the owner answers with calls that take it again.
+    if (lost != nullptr && lost != to && lost->m_bAlive && lost->m_pOwner != nullptr) {
+        lost->m_pOwner->OnCaptureChanged(false);
+    }
 }
 
 bool HeadlessButtonWindow::HoldsCapture() const {
@@ -205,6 +212,7 @@ int HeadlessButtonWindow::TrackPopup(platform::MenuHandle popup, platform::Point
     menuAnchor = anchor;
     menuChecksAtOpen.clear();
     for (const auto& item : items) menuChecksAtOpen.push_back(item.checked);
+    if (whileMenuOpen) whileMenuOpen();
     const MenuAnswer answer = std::exchange(menuAnswer, MenuAnswer{});
     if (!answer.choose || answer.position < 0 || answer.position >= static_cast<int>(items.size())) return 0;
     const MenuItem& item = items[static_cast<std::size_t>(answer.position)];
@@ -324,13 +332,13 @@ int LiveImageLists() {
 
 namespace platform {
 
-std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, ButtonEvents&) {
+std::unique_ptr<ButtonWindow> OpenButtonWindow(WindowId dialog, int controlId, ButtonEvents& owner) {
     namespace layout = headless::panel_template;
     const rc::DialogControl* control = layout::FindPushButton(controlId);
     if (control == nullptr || !headless::WindowExists(dialog)) return nullptr;
     std::string label = headless::ControlText(dialog, controlId);
     if (label.empty()) label = control->text;
-    auto window = std::make_unique<headless::HeadlessButtonWindow>(dialog, controlId, label);
+    auto window = std::make_unique<headless::HeadlessButtonWindow>(dialog, controlId, label, &owner);
     window->style = control->style;
     const Rect frame = headless::WindowRectOf(dialog);
     const int left = frame.left + layout::kFrameLeft + layout::PixelsAcross(control->x);

@@ -42,8 +42,9 @@ struct MenuAnswer {
 class HeadlessButtonWindow final : public platform::ButtonWindow {
 public:
     // A button of the dialog; with dialog 0 it has no parent unless a test
-    // gives it one through parentHandler.
-    HeadlessButtonWindow(WindowId dialog, int controlId, std::string label);
+    // gives it one through parentHandler. The owner, if given, hears when
+    // the capture leaves this window, as a Win32 window gets WM_CAPTURECHANGED.
+    HeadlessButtonWindow(WindowId dialog, int controlId, std::string label, platform::ButtonEvents* owner = nullptr);
     ~HeadlessButtonWindow() override;
     HeadlessButtonWindow(const HeadlessButtonWindow&) = delete;
     HeadlessButtonWindow& operator=(const HeadlessButtonWindow&) = delete;
@@ -93,6 +94,8 @@ public:
     platform::Rect screenRect{0, 0, 75, 21};
     platform::Point cursor{-1, -1};  // in client coordinates
     MenuAnswer menuAnswer;
+    // Runs inside TrackPopup, while the drop-down would be on screen.
+    std::function<void()> whileMenuOpen;
     std::function<void(const ParentMessage&)> parentHandler;
 
     // Recorded.
@@ -106,6 +109,11 @@ public:
     unsigned imageListFlags = 0;  // of the last image list made
 
 private:
+    // Gives the one capture to the window, or to none, and tells the window
+    // that lost it.
+    static void MoveCapture(HeadlessButtonWindow* to);
+
+    platform::ButtonEvents* m_pOwner;
     WindowId m_dialog;
     int m_controlId;
     std::string m_label;

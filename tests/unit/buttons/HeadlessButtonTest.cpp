@@ -17,7 +17,7 @@ using headless::HeadlessButtonWindow;
 // A button of no dialog whose parent is the test.
 struct LoneButton {
     LoneButton() {
-        auto owned = std::make_unique<HeadlessButtonWindow>(0, IDC_SAMPLE_BUTTON, "select Samples");
+        auto owned = std::make_unique<HeadlessButtonWindow>(0, IDC_SAMPLE_BUTTON, "select Samples", &button);
         window = owned.get();
         window->parentHandler = [this](const headless::ParentMessage& message) { parentHeard.push_back(message); };
         button.Bind(std::move(owned));
@@ -34,9 +34,14 @@ TEST(HeadlessButton, ThePluginsSampleMenuChecksTheSelectionAndYieldsTheChosenId)
     lone.button.SetDropDownMenu(IDR_SAMPLE_MENU);
     lone.button.SetMenuSelection(2, "200 kHz Sample");
     lone.window->menuAnswer = {true, 3};
+    lone.button.OnMouseMove(0, {3, 3});
+    int hoverWhileOpen = -1;
+    lone.window->whileMenuOpen = [&] { hoverWhileOpen = lone.button.Look().hover; };
 
     lone.button.OnLButtonDown();
 
+    EXPECT_EQ(hoverWhileOpen, 1) << "the button gave up its own capture to open the menu";
+    EXPECT_EQ(lone.button.Look().hover, 0);
     EXPECT_EQ(lone.button.m_nMenuCommand, ID_SAMPLES_500KHZ);
     EXPECT_EQ(lone.window->menuChecksAtOpen,
               (std::vector<bool>{false, false, true, false, false, false, false, false}));
@@ -79,7 +84,7 @@ TEST(HeadlessButton, ThePictureLoadsAtItsSizeWithATransparentBorderAndNothingLea
     EXPECT_EQ(headless::LiveImageLists(), listsBefore);
 }
 
-TEST(HeadlessButton, OneCaptureForAllButtons) {
+TEST(HeadlessButton, OneCaptureForAllButtonsAndTheOneThatLosesItStopsHovering) {
     LoneButton first;
     LoneButton second;
     first.button.OnMouseMove(0, {3, 3});
@@ -87,6 +92,14 @@ TEST(HeadlessButton, OneCaptureForAllButtons) {
     second.button.OnMouseMove(0, {3, 3});
     EXPECT_EQ(headless::CaptureOwner(), second.window);
     EXPECT_FALSE(first.window->HoldsCapture());
+    EXPECT_EQ(first.button.m_bHover + first.button.m_bCaptured, 0);
+
+    // A release that names no new owner, made by someone else.
+    first.window->ReleaseMouseCapture();
+    EXPECT_EQ(headless::CaptureOwner(), nullptr);
+    EXPECT_EQ(second.button.m_bHover + second.button.m_bCaptured, 0);
+
+    second.button.OnMouseMove(0, {3, 3});
     second.button.OnMouseMove(0, {-1, 3});
     EXPECT_EQ(headless::CaptureOwner(), nullptr);
 }

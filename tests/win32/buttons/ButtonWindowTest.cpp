@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/MyButtonWindow_win.h"
@@ -27,6 +30,8 @@ struct ParentRecord {
     std::vector<ParentMessage> messages;
     std::vector<bool> checksAtMenuOpen;
     int menusOpened = 0;
+    // Runs once, the first time the drop-down's loop waits for the user.
+    std::function<void()> whileMenuOpen;
 
     int Count(UINT message) const {
         int count = 0;
@@ -50,6 +55,9 @@ INT_PTR CALLBACK RecordingDialogProc(HWND, UINT message, WPARAM wParam, LPARAM l
             }
             return FALSE;
         }
+        case WM_ENTERIDLE:
+            if (wParam == MSGF_MENU && parent.whileMenuOpen) std::exchange(parent.whileMenuOpen, nullptr)();
+            return FALSE;
         default: return FALSE;
     }
 }
@@ -68,6 +76,26 @@ LRESULT CALLBACK RecordingSubclass(HWND window, UINT message, WPARAM wParam, LPA
 }
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+// The window's client area as it is on screen.
+std::vector<COLORREF> Pixels(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    std::vector<COLORREF> pixels;
+    const HDC dc = GetDC(window);
+    for (int y = client.top; y < client.bottom; ++y) {
+        for (int x = client.left; x < client.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    }
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+int Differing(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
+    if (a.size() != b.size()) return static_cast<int>(std::max(a.size(), b.size()));
+    int count = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) count += a[i] != b[i];
+    return count;
+}
 
 // One visible dialog for all cases: a window must be shown to be painted,
 // and each top-level window Wine unmaps costs it a wait.
@@ -238,14 +266,22 @@ TEST_F(ButtonWindowTest, LosingTheFocusWhilePressedReleasesTheCapture) {
     EXPECT_GT(attenuatorRecord.paints, paints);
 }
 
-TEST_F(ButtonWindowTest, AnotherWindowTakingTheCaptureEndsTheHover) {
-    Send(attenuatorWindow, WM_MOUSEMOVE, 0, At(5, 5));
-    ASSERT_EQ(attenuator.m_bHover, 1);
-    const int paints = attenuatorRecord.paints;
-    SetCapture(dialog);
-    EXPECT_EQ(attenuator.m_bHover + attenuator.m_bPressed + attenuator.m_bCaptured, 0);
-    EXPECT_GT(attenuatorRecord.paints, paints) << "repainted at once";
-    EXPECT_EQ(GetCapture(), dialog);
+TEST_F(ButtonWindowTest, ACaptureTakenAwayEndsTheHoverEvenWhenItNamesNoNewOwner) {
+    for (const bool toDialog : {true, false}) {
+        SCOPED_TRACE(toDialog ? "the dialog's SetCapture" : "a ReleaseCapture not the button's");
+        Send(attenuatorWindow, WM_MOUSEMOVE, MK_LBUTTON, At(5, 5));
+        ASSERT_EQ(attenuator.m_bHover + attenuator.m_bPressed, 2);
+        const int paints = attenuatorRecord.paints;
+        if (toDialog) {
+            SetCapture(dialog);
+        } else {
+            ReleaseCapture();
+        }
+        EXPECT_EQ(attenuator.m_bHover + attenuator.m_bPressed + attenuator.m_bCaptured, 0);
+        EXPECT_GT(attenuatorRecord.paints, paints) << "repainted at once";
+        EXPECT_EQ(GetCapture(), toDialog ? dialog : nullptr);
+        ReleaseCapture();
+    }
 }
 
 TEST_F(ButtonWindowTest, CheckStateIsSentToTheWindowAndPaintedOnlyWhenItChanges) {
@@ -308,10 +344,34 @@ TEST_F(ButtonWindowTest, TheDropDownChecksTheSelectionAndReportsTheChosenRate) {
     EXPECT_STREQ(label, "200 kHz Sample");
 }
 
-TEST_F(ButtonWindowTest, DismissingTheDropDownReportsNothing) {
+// The pixels are the user's view: the button's state may be right while a
+// repaint between two steps showed something else.
+TEST_F(ButtonWindowTest, WhileTheDropDownIsOpenTheButtonKeepsItsHoverLookAndDismissingReportsNothing) {
     sample.SetDropDownMenu(IDR_SAMPLE_MENU);
-    QueueKeys({VK_ESCAPE});
+    // Bound but not yet painted by the button when this case runs first.
+    RedrawWindow(sampleWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const std::vector<COLORREF> resting = Pixels(sampleWindow);
+    Send(sampleWindow, WM_MOUSEMOVE, 0, At(5, 5));
+    ASSERT_EQ(GetCapture(), sampleWindow);
+    const std::vector<COLORREF> hover = Pixels(sampleWindow);
+    ASSERT_GT(Differing(hover, resting), 0) << "the hover look must be told apart from the resting look";
+
+    std::vector<COLORREF> open;
+    parent.whileMenuOpen = [&] {
+        open = Pixels(sampleWindow);
+        QueueKeys({VK_ESCAPE});
+    };
     Send(sampleWindow, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    const std::vector<COLORREF> closed = Pixels(sampleWindow);
+
+    ASSERT_FALSE(open.empty()) << "the menu's loop never waited";
+    RecordProperty("pixels", static_cast<int>(open.size()));
+    RecordProperty("open_differ_from_hover", Differing(open, hover));
+    RecordProperty("open_differ_from_resting", Differing(open, resting));
+    RecordProperty("closed_differ_from_resting", Differing(closed, resting));
+    EXPECT_EQ(Differing(open, hover), 0) << "of " << open.size() << " pixels while the menu was open, "
+                                         << Differing(open, resting) << " differ from the resting look";
+    EXPECT_EQ(Differing(closed, resting), 0) << "after the menu closed";
     EXPECT_EQ(parent.menusOpened, 1);
     EXPECT_EQ(sample.m_nMenuCommand, 0);
     EXPECT_EQ(parent.Count(WM_COMMAND), 0);
