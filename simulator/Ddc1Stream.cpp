@@ -1,6 +1,9 @@
 #include "simulator/Ddc1Stream.h"
 
+#include <optional>
+
 #include "simulator/BlockHandoff.h"
+#include "simulator/HandlerTiming.h"
 
 namespace simulator {
 namespace {
@@ -24,6 +27,8 @@ void RunDdc1Stream(const Ddc1StreamSetup& setup, Scene& scene, std::int32_t* blo
         stop.WaitUntil(Clock::time_point::max());
         return;
     }
+    std::optional<HandlerTiming> timing;
+    if (!setup.timingFile.empty()) timing.emplace(setup.timingFile, setup.blockPairs);
     auto anchor = Clock::now();
     std::uint64_t pairsSinceAnchor = 0;
     while (!stop.Requested()) {
@@ -37,11 +42,15 @@ void RunDdc1Stream(const Ddc1StreamSetup& setup, Scene& scene, std::int32_t* blo
                 pairsSinceAnchor = 0;
                 due = now;
             }
-            if (stop.WaitUntil(due)) return;
+            if (stop.WaitUntil(due)) break;
         }
         StampBlockHandoff();
-        setup.handler(block, setup.blockPairs, kBitsPerSample, setup.userData);
+        if (timing)
+            timing->CallHandler(setup, block);
+        else
+            setup.handler(block, setup.blockPairs, kBitsPerSample, setup.userData);
     }
+    if (timing) timing->WriteReport();
 }
 
 }  // namespace simulator

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "receiver/ReceiverApi.h"
 #include "simulator/FrontEnd.h"
@@ -20,6 +21,7 @@ struct Ddc1StreamSetup {
     std::uint32_t blockPairs = 0;  // pairs per handler call
     std::uint32_t pacedPairs = 0;  // pairs of time one call stands for
     bool freePace = false;
+    std::string timingFile;  // HandlerTiming's report; empty: no timing
 };
 
 std::chrono::nanoseconds DurationOfPairs(std::uint64_t pairs, std::uint32_t sampleRate);

@@ -124,6 +124,7 @@ std::int32_t SimulatedReceiver::StartDDC1(std::int32_t handle, std::uint32_t pai
     // A block of no pairs still takes the time of the block that was asked for.
     setup_.pacedPairs = setup_.blockPairs != 0 ? setup_.blockPairs : pairsPerBlock;
     setup_.freePace = options.freePace;
+    setup_.timingFile = options.timingFile;
     block_.assign(2 * static_cast<std::size_t>(std::max<std::uint32_t>(setup_.blockPairs, 1)), 0);
     scene_.Restart(type.sampleRate);
     return thread_.Start(*this) ? 1 : 0;

@@ -22,6 +22,7 @@ SimulatorOptions ReadSimulatorOptions() {
     options.failStart = fail == "start";
     options.blockPairs = ParseBlockPairs(ReadEnvironmentVariable("G31DDC_SIM_BLOCK"));
     options.freePace = ReadEnvironmentVariable("G31DDC_SIM_PACE") == "free";
+    options.timingFile = ReadEnvironmentVariable("G31DDC_SIM_TIMING");
     return options;
 }
 

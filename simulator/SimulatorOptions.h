@@ -15,6 +15,7 @@ struct SimulatorOptions {
     bool failStart = false;                   // G31DDC_SIM_FAIL=start
     std::optional<std::uint32_t> blockPairs;  // G31DDC_SIM_BLOCK=PAIRS
     bool freePace = false;                    // G31DDC_SIM_PACE=free
+    std::string timingFile;                   // G31DDC_SIM_TIMING=FILE
 };
 
 SimulatorOptions ReadSimulatorOptions();

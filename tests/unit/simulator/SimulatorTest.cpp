@@ -20,7 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const char* const kVariables[] = {"G31DDC_SIM_FAIL", "G31DDC_SIM_LOG", "G31DDC_SIM_BLOCK", "G31DDC_SIM_PACE"};
+const char* const kVariables[] = {"G31DDC_SIM_FAIL", "G31DDC_SIM_LOG", "G31DDC_SIM_BLOCK", "G31DDC_SIM_PACE",
+                                  "G31DDC_SIM_TIMING"};
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 30s) {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -338,6 +339,32 @@ TEST_F(SimulatorTest, FailVariableFailsOpenOrStart) {
     SetVariable("G31DDC_SIM_FAIL", nullptr);
     ASSERT_EQ(api().StartDDC1(0, 4096), 1);
     EXPECT_TRUE(WaitForCalls(1));
+}
+
+// The figures themselves are a benchmark's; here only that every handled
+// block is counted and the line is there once StopDDC1 returns.
+TEST_F(SimulatorTest, TimingModeWritesItsLineAtStop) {
+    const std::string path = LogPath();
+    std::remove(path.c_str());
+    SetVariable("G31DDC_SIM_TIMING", path.c_str());
+    OpenForRecording();
+    ASSERT_EQ(api().StartDDC1(0, 64), 1);
+    ASSERT_TRUE(WaitForCalls(20));
+    EXPECT_TRUE(ReadLines(path).empty()) << "nothing before the stop";
+    ASSERT_EQ(api().StopDDC1(0), 1);
+    const std::vector<std::string> lines = ReadLines(path);
+    ASSERT_EQ(lines.size(), 1u);
+    unsigned long long blocks = 0;
+    double handler = 0.0, copy = 0.0, ratio = 0.0, empty = 0.0;
+    long long step = 0;
+    ASSERT_EQ(std::sscanf(lines[0].c_str(),
+                          "blocks %llu handler_ns %lf memcpy_ns %lf ratio %lf clock_step_ns %lld empty_ns %lf", &blocks,
+                          &handler, &copy, &ratio, &step, &empty),
+              6)
+        << lines[0];
+    EXPECT_EQ(blocks, static_cast<unsigned long long>(recorder_.calls.load()));
+    EXPECT_GT(step, 0);
+    std::remove(path.c_str());
 }
 
 TEST_F(SimulatorTest, LogsEachCallWithItsArguments) {
