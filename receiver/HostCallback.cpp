@@ -21,8 +21,10 @@ void HostCallbackSlot::Replace(HostCallback callback) {
 }
 
 void HostCallbackSlot::CallWithData(int count, float* data) {
-    const platform::ThreadId self = platform::CurrentThreadId();
-    if (dataThread_.load(std::memory_order_relaxed) != self) dataThread_.store(self);
+    if (identifyStreamThread_.load(std::memory_order_relaxed)) {
+        dataThread_.store(platform::CurrentThreadId(), std::memory_order_relaxed);
+        identifyStreamThread_.store(false, std::memory_order_relaxed);
+    }
     const std::uint32_t call = dataStarted_.load(std::memory_order_relaxed) + 1;
     dataStarted_.store(call);
     if (const HostCallback callback = callback_.load()) callback(count, 0, 0.0f, data);

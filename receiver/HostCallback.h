@@ -32,10 +32,14 @@ public:
     // True on the driver's thread while it is inside a data call: a host
     // calling an operation from there must not wait for one that stops the stream.
     bool InsideDataCall() const;
+    // Before the driver starts a stream: its thread identifies itself at
+    // the first block, so that the others need not read the thread's id.
+    void ExpectNewStreamThread() { identifyStreamThread_.store(true); }
 
 private:
     std::atomic<HostCallback> callback_{nullptr};
     // The stream thread alone writes these, so they need no read-modify-write.
+    std::atomic<bool> identifyStreamThread_{true};
     std::atomic<platform::ThreadId> dataThread_{0};
     std::atomic<std::uint32_t> dataStarted_{0};
     std::atomic<std::uint32_t> dataFinished_{0};

@@ -97,6 +97,7 @@ int ReceiverDevice::Close() {
 
 int ReceiverDevice::Start() {
     if (deviceHandle < 0) return 0;
+    hostCallback.ExpectNewStreamThread();
     if (!driver::StartDdc1(receiverApi, deviceHandle, ddc1TypeIndex, callbacks, reinterpret_cast<std::uintptr_t>(this),
                            1u << samplesPerBufferLog2)) {
         return 0;
