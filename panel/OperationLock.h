@@ -1,6 +1,9 @@
 #pragma once
 
+#include <condition_variable>
 #include <mutex>
+
+#include "platform/Threads.h"
 
 namespace excalibur {
 
@@ -12,10 +15,13 @@ namespace excalibur {
 class OperationLock {
 public:
     void lock();
-    void unlock() { mutex_.unlock(); }
+    void unlock();
 
 private:
-    std::recursive_timed_mutex mutex_;
+    std::mutex mutex_;  // guards the two below, never held for long
+    std::condition_variable released_;
+    platform::ThreadId owner_ = 0;
+    int depth_ = 0;
 };
 
 }  // namespace excalibur
