@@ -2,12 +2,16 @@
 // receiver/ReceiverApi.h: each logs its call and runs the receiver's member of
 // the same name, or Acknowledge when the receiver has none.
 
+#include <map>
+#include <mutex>
 #include <string_view>
 #include <type_traits>
 
 #include "receiver/ReceiverApi.h"
 #include "simulator/CallLog.h"
+#include "simulator/Environment.h"
 #include "simulator/SimulatedReceiver.h"
+#include "simulator/SimulatorOptions.h"
 
 #if defined(_WIN32)
 // Exported by the .def file, undecorated.
@@ -42,6 +46,31 @@ struct SameSignature<Result (Class::*)(Parameters...), Result(EXCALIBUR_STDCALL*
 
 constexpr std::int32_t FailureResult(std::string_view entryPoint) { return entryPoint == "OpenDevice" ? -1 : 0; }
 
+// Fault injection: whether G31DDC_SIM_FAIL fails this call. Calls are
+// counted per entry point since the last OpenDevice (OpenDevice's own since
+// load). A failed call does nothing and returns the failure result. The
+// counts are never freed: entry points may be called after this library's
+// static objects have ended (see above).
+bool InjectedFailure(std::string_view entryPoint) {
+    struct CallCounts {
+        std::mutex mutex;
+        std::map<std::string_view, std::uint32_t> calls;
+    };
+    static CallCounts& counts = *new CallCounts;
+    std::uint32_t number = 0;
+    {
+        std::lock_guard lock(counts.mutex);
+        if (entryPoint == "OpenDevice") {
+            const std::uint32_t opens = counts.calls[entryPoint];
+            counts.calls.clear();
+            counts.calls[entryPoint] = opens;
+        }
+        number = ++counts.calls[entryPoint];
+    }
+    const std::string failList = simulator::ReadEnvironmentVariable("G31DDC_SIM_FAIL");
+    return !failList.empty() && simulator::FailsCall(failList, entryPoint, number);
+}
+
 }  // namespace
 
 #define SIMULATOR_ARGUMENTS(...) __VA_ARGS__
@@ -51,6 +80,7 @@ constexpr std::int32_t FailureResult(std::string_view entryPoint) { return entry
     extern "C" SIMULATOR_EXPORT result EXCALIBUR_STDCALL name params {                              \
         try {                                                                                       \
             callLog->Write(#name, SIMULATOR_ARGUMENTS arguments);                                   \
+            if (InjectedFailure(#name)) return FailureResult(#name);                                \
             return [&](auto& device) -> result {                                                    \
                 using Device = std::remove_reference_t<decltype(device)>;                           \
                 if constexpr (requires { &Device::name; }) {                                        \
