@@ -25,17 +25,26 @@ using g31ddc::StreamCallbacks;
 
 namespace {
 
+// Calls per entry point, for fault injection.
+struct CallCounts {
+    std::mutex mutex;
+    std::map<std::string_view, std::uint32_t> calls;
+};
+
 // Made at load and ended at unload, but not when the process exits: Windows
 // detaches this library before the plug-in that loaded it, whose own unload
 // still closes the receiver.
 simulator::CallLog* callLog = new simulator::CallLog;
 simulator::SimulatedReceiver* receiver = new simulator::SimulatedReceiver;
+CallCounts* callCounts = new CallCounts;
 
 void EndSimulator() {
     delete receiver;
     delete callLog;
+    delete callCounts;
     receiver = nullptr;
     callLog = nullptr;
+    callCounts = nullptr;
 }
 
 // A member that stands for an entry point takes exactly the list's parameters.
@@ -48,24 +57,18 @@ constexpr std::int32_t FailureResult(std::string_view entryPoint) { return entry
 
 // Fault injection: whether G31DDC_SIM_FAIL fails this call. Calls are
 // counted per entry point since the last OpenDevice (OpenDevice's own since
-// load). A failed call does nothing and returns the failure result. The
-// counts are never freed: entry points may be called after this library's
-// static objects have ended (see above).
+// load). A failed call does nothing and returns the failure result.
 bool InjectedFailure(std::string_view entryPoint) {
-    struct CallCounts {
-        std::mutex mutex;
-        std::map<std::string_view, std::uint32_t> calls;
-    };
-    static CallCounts& counts = *new CallCounts;
     std::uint32_t number = 0;
     {
-        std::lock_guard lock(counts.mutex);
+        std::lock_guard lock(callCounts->mutex);
+        auto& calls = callCounts->calls;
         if (entryPoint == "OpenDevice") {
-            const std::uint32_t opens = counts.calls[entryPoint];
-            counts.calls.clear();
-            counts.calls[entryPoint] = opens;
+            const std::uint32_t opens = calls[entryPoint];
+            calls.clear();
+            calls[entryPoint] = opens;
         }
-        number = ++counts.calls[entryPoint];
+        number = ++calls[entryPoint];
     }
     const std::string failList = simulator::ReadEnvironmentVariable("G31DDC_SIM_FAIL");
     return !failList.empty() && simulator::FailsCall(failList, entryPoint, number);
