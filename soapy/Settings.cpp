@@ -212,8 +212,8 @@ void ExcaliburDevice::setFrequency(int direction, std::size_t channel, const std
                                    const SoapySDR::Kwargs&) {
     getFrequencyRange(direction, channel, name);
     const double wanted = std::round(FiniteValue(hertz, "the frequency"));
-    const double clamped = std::clamp(wanted, static_cast<double>(driver::kMinFrequency),
-                                      static_cast<double>(driver::kMaxFrequency));
+    const double clamped =
+        std::clamp(wanted, static_cast<double>(driver::kMinFrequency), static_cast<double>(driver::kMaxFrequency));
     if (clamped != wanted) {
         Warn("excalibur: " + Hz(wanted) + " is outside the receiver's " + Hz(driver::kMinFrequency) + " to " +
              Hz(driver::kMaxFrequency) + "; tuned to " + Hz(clamped));

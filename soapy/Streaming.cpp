@@ -20,11 +20,13 @@ std::uint64_t IdOf(SoapySDR::Stream* handle) { return reinterpret_cast<std::uint
 
 std::size_t ParseBuffers(const std::string& value) {
     std::size_t slots = 0;
-    const bool digits = !value.empty() && value.size() <= 6 && value.find_first_not_of("0123456789") == std::string::npos;
+    const bool digits =
+        !value.empty() && value.size() <= 6 && value.find_first_not_of("0123456789") == std::string::npos;
     if (digits) slots = std::stoul(value);
     if (!digits || slots < kMinRingSlots || slots > kMaxRingSlots) {
-        throw std::invalid_argument("excalibur: stream argument buffers=" + value + " is not a number of buffers from " +
-                                    std::to_string(kMinRingSlots) + " to " + std::to_string(kMaxRingSlots));
+        throw std::invalid_argument("excalibur: stream argument buffers=" + value +
+                                    " is not a number of buffers from " + std::to_string(kMinRingSlots) + " to " +
+                                    std::to_string(kMaxRingSlots));
     }
     return slots;
 }
@@ -59,8 +61,7 @@ SoapySDR::ArgInfoList ExcaliburDevice::getStreamArgsInfo(int direction, std::siz
 }
 
 SoapySDR::Stream* ExcaliburDevice::setupStream(int direction, const std::string& format,
-                                               const std::vector<std::size_t>& channels,
-                                               const SoapySDR::Kwargs& args) {
+                                               const std::vector<std::size_t>& channels, const SoapySDR::Kwargs& args) {
     if (direction != SOAPY_SDR_RX) throw std::invalid_argument("excalibur: the receiver has no transmit stream");
     if (channels.size() > 1 || (channels.size() == 1 && channels[0] != 0)) {
         throw std::invalid_argument("excalibur: the receiver streams channel 0 only");
@@ -276,8 +277,8 @@ int ExcaliburDevice::acquireReadBuffer(SoapySDR::Stream* handle, std::size_t& in
 
 void ExcaliburDevice::releaseReadBuffer(SoapySDR::Stream* handle, std::size_t index) {
     const ReaderPass rx = EnterReader(handle);
-    if (rx && !rx->ring.Release(index)) Warn("excalibur: releaseReadBuffer: buffer " + std::to_string(index) +
-                                              " was not acquired");
+    if (rx && !rx->ring.Release(index))
+        Warn("excalibur: releaseReadBuffer: buffer " + std::to_string(index) + " was not acquired");
 }
 
 }  // namespace excalibur::soapy

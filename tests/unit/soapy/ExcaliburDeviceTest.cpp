@@ -144,7 +144,8 @@ Read1 ReadOnce(ExcaliburDevice& device, SoapySDR::Stream* stream, std::vector<Sa
 }
 
 bool Contains(const Strings& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(), [&](const auto& line) { return line.find(text) != std::string::npos; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const auto& line) { return line.find(text) != std::string::npos; });
 }
 
 }  // namespace
@@ -180,9 +181,10 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     EXPECT_EQ(TakeLog(), (Strings{"SetFrequency 0 0 10", "SetFrequency 0 0 50000000", "SetFrequency 0 0 7100000",
                                   "SetAttenuator 0 21", "SetAttenuator 0 0", "SetDithering 0 1",
                                   "SetADCNoiseBlanker 0 1", "SetADCNoiseBlanker 0 0"}));
-    EXPECT_EQ(TakeMessages(), (Strings{"WARNING excalibur: 5 Hz is outside the receiver's 10 Hz to 50000000 Hz; tuned to 10 Hz",
-                                       "WARNING excalibur: 60000000 Hz is outside the receiver's 10 Hz to 50000000 Hz; "
-                                       "tuned to 50000000 Hz"}));
+    EXPECT_EQ(TakeMessages(),
+              (Strings{"WARNING excalibur: 5 Hz is outside the receiver's 10 Hz to 50000000 Hz; tuned to 10 Hz",
+                       "WARNING excalibur: 60000000 Hz is outside the receiver's 10 Hz to 50000000 Hz; "
+                       "tuned to 50000000 Hz"}));
 
     EXPECT_THROW(device->setFrequency(SOAPY_SDR_RX, 0, NAN), std::invalid_argument);
     EXPECT_THROW(device->setGain(SOAPY_SDR_RX, 0, "LNA", 0.0), std::invalid_argument);
@@ -205,8 +207,9 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     EXPECT_EQ(device->listBandwidths(SOAPY_SDR_RX, 0), (std::vector<double>{800000.0}));
     device->setBandwidth(SOAPY_SDR_RX, 0, 200000.0);
     EXPECT_EQ(device->getBandwidth(SOAPY_SDR_RX, 0), 800000.0);
-    EXPECT_EQ(TakeMessages(), (Strings{"INFO excalibur: the bandwidth follows the sample rate (800000 Hz at 1000000 Hz); "
-                                       "setBandwidth(200000 Hz) changes nothing"}));
+    EXPECT_EQ(TakeMessages(),
+              (Strings{"INFO excalibur: the bandwidth follows the sample rate (800000 Hz at 1000000 Hz); "
+                       "setBandwidth(200000 Hz) changes nothing"}));
     EXPECT_TRUE(device->hasHardwareTime());
     EXPECT_EQ(device->getHardwareTime(), 0);
     EXPECT_EQ(device->getStreamArgsInfo(SOAPY_SDR_RX, 0).at(0).key, "buffers");
@@ -273,17 +276,18 @@ TEST_F(SoapyDeviceTest, TheStreamGoesOnAtANewRateWithContinuousTimeAndEndsWithDe
     for (std::size_t i = 1; i < stamps.size(); ++i) {
         const long long step = stamps[i].timeNs - stamps[i - 1].timeNs;
         const long long perPair = pairsAt50k > 0 ? 20000 : (step == 1000LL * stamps[i - 1].pairs ? 1000 : 20000);
-        ASSERT_EQ(step, perPair * stamps[i - 1].pairs) << "read " << i << " of " << stamps.size() << ", " << before
-                                                       << " before the change";
+        ASSERT_EQ(step, perPair * stamps[i - 1].pairs)
+            << "read " << i << " of " << stamps.size() << ", " << before << " before the change";
         if (perPair == 20000 && pairsAt50k == 0) firstAt50k = i - 1;
         if (perPair == 20000) pairsAt50k += stamps[i - 1].pairs;
     }
     ASSERT_GT(firstAt50k, 0u);
     const Stamp& last1M = stamps[firstAt50k - 1];
     const Stamp& first50k = stamps[firstAt50k];
-    std::printf("rate change 1 MHz -> 50 kHz: last read at 1 MHz t=%lld ns (%d pairs), first at 50 kHz t=%lld ns "
-                "(%d pairs), next t=%lld ns: steps of 1000 and 20000 ns per pair, no gap\n",
-                last1M.timeNs, last1M.pairs, first50k.timeNs, first50k.pairs, stamps[firstAt50k + 1].timeNs);
+    std::printf(
+        "rate change 1 MHz -> 50 kHz: last read at 1 MHz t=%lld ns (%d pairs), first at 50 kHz t=%lld ns "
+        "(%d pairs), next t=%lld ns: steps of 1000 and 20000 ns per pair, no gap\n",
+        last1M.timeNs, last1M.pairs, first50k.timeNs, first50k.pairs, stamps[firstAt50k + 1].timeNs);
     EXPECT_GE(pairsAt50k, 15000);
     // The pairs at 50 kHz came in real time; blocks left from 1 MHz come at once.
     EXPECT_GT(seconds, 0.8 * static_cast<double>(pairsAt50k) / 50000.0 - 0.1);
@@ -370,8 +374,9 @@ TEST_F(SoapyDeviceTest, AnOverflowIsReportedOnceAndTheTimeGoesOnAcrossTheLostBlo
     EXPECT_THROW(device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS16, {0}, {{"buffers", "many"}}), std::invalid_argument);
     SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS16, {0},
                                                   {{"buffers", "4"}, {"remote:format", "CS16"}, {"bufflen", "8192"}});
-    EXPECT_EQ(TakeMessages(),
-              (Strings{"WARNING excalibur: stream argument bufflen is not known and is ignored; the one known is buffers"}));
+    EXPECT_EQ(
+        TakeMessages(),
+        (Strings{"WARNING excalibur: stream argument bufflen is not known and is ignored; the one known is buffers"}));
     ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
     std::vector<std::int16_t> buffer(2 * 4096);
     Read1 read = ReadOnce(device, stream, buffer);
@@ -394,9 +399,10 @@ TEST_F(SoapyDeviceTest, AnOverflowIsReportedOnceAndTheTimeGoesOnAcrossTheLostBlo
     const long long lostNs = after.timeNs - (reads.back().timeNs + 4096000);
     EXPECT_GT(lostNs, 0);
     EXPECT_EQ(lostNs % 4096000, 0) << "whole blocks lost";
-    std::printf("overflow at 1 MHz with buffers=4: last read before it t=%lld ns (4096 pairs), first after it "
-                "t=%lld ns: %lld blocks (%.1f ms) lost, one \"O\"\n",
-                reads.back().timeNs, after.timeNs, lostNs / 4096000, static_cast<double>(lostNs) / 1e6);
+    std::printf(
+        "overflow at 1 MHz with buffers=4: last read before it t=%lld ns (4096 pairs), first after it "
+        "t=%lld ns: %lld blocks (%.1f ms) lost, one \"O\"\n",
+        reads.back().timeNs, after.timeNs, lostNs / 4096000, static_cast<double>(lostNs) / 1e6);
     device.closeStream(stream);
 }
 
@@ -495,8 +501,7 @@ TEST_F(SoapyDeviceTest, EachInjectedDriverFailureGivesItsError) {
     }
     testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
     int result = 0;
-    for (int i = 0; i < 200 && (result = ReadOnce(device, stream, buffer, 100000).result) > 0; ++i) {
-    }
+    for (int i = 0; i < 200 && (result = ReadOnce(device, stream, buffer, 100000).result) > 0; ++i) {}
     EXPECT_EQ(result, SOAPY_SDR_STREAM_ERROR);
     EXPECT_EQ(device.deactivateStream(stream, 0, 0), 0);
     ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0) << "activateStream brings the stream back";
@@ -643,8 +648,9 @@ TEST_F(SoapyLifecycleDeviceTest, DeactivateThenCloseWhileAReaderWaits) {
             // Closed at once: woken by whichever it sees first.
             device->closeStream(stream);
             waiter.thread.join();
-            Woken(waiter, acted, waiter.lastResult.load() == SOAPY_SDR_TIMEOUT ? SOAPY_SDR_TIMEOUT
-                                                                                : SOAPY_SDR_STREAM_ERROR);
+            const int got = waiter.lastResult.load();
+            EXPECT_TRUE(got == SOAPY_SDR_TIMEOUT || got == SOAPY_SDR_STREAM_ERROR) << got;
+            Woken(waiter, acted, got);
         }
         std::vector<std::complex<float>> buffer(16);
         EXPECT_EQ(ReadOnce(*device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR) << "the closed handle";
@@ -714,7 +720,8 @@ TEST_F(SoapyLifecycleDeviceTest, CloseWhileADirectBufferIsHeld) {
         device->releaseReadBuffer(next, index);
         device->closeStream(next);
     }
-    std::printf("lifecycle: %d rounds of closeStream while a direct buffer is held, then the late "
-                "releaseReadBuffer: clean\n",
-                kRounds);
+    std::printf(
+        "lifecycle: %d rounds of closeStream while a direct buffer is held, then the late "
+        "releaseReadBuffer: clean\n",
+        kRounds);
 }
