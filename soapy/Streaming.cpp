@@ -144,6 +144,10 @@ int ExcaliburDevice::activateStream(SoapySDR::Stream* handle, int flags, long lo
         return SOAPY_SDR_STREAM_ERROR;
     }
     if (streaming) return 0;
+    if (driverStream) {  // its StopDDC1 failed: the driver may still write to the ring
+        LogError("excalibur: activateStream: the driver's stream could not be stopped before; close the device");
+        return SOAPY_SDR_STREAM_ERROR;
+    }
     rx->ring.Restart(SampleModeTable[sampleMode].sampleRate);
     if (const char* failed = StartDriverStream()) {
         rx->ring.Fail();

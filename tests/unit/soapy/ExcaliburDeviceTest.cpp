@@ -506,7 +506,20 @@ TEST_F(SoapyDeviceTest, EachInjectedDriverFailureGivesItsError) {
     EXPECT_EQ(device.deactivateStream(stream, 0, 0), 0);
     ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0) << "activateStream brings the stream back";
     EXPECT_GT(ReadOnce(device, stream, buffer).result, 0);
+
+    // A stream the driver does not stop: its memory stays for the driver's
+    // thread until the device is closed (ASan watches this).
+    TakeMessages();
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", "stopddc1");
+    EXPECT_EQ(device.deactivateStream(stream, 0, 0), SOAPY_SDR_STREAM_ERROR);
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+    EXPECT_EQ(device.activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR);
     device.closeStream(stream);
+    EXPECT_EQ(
+        TakeMessages(),
+        (Strings{"ERROR excalibur: the driver's StopDDC1 failed (stopping the stream); its blocks are no longer read",
+                 "ERROR excalibur: activateStream: the driver's stream could not be stopped before; close the "
+                 "device"}));
 }
 
 // CS32 streams hand out the ring's slots: the carrier arrives at its level
