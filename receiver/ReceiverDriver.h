@@ -21,15 +21,21 @@ using SymbolResolver = void* (*)(void* library, const char* name);
 const char* ResolveEntryPoints(g31ddc::ReceiverApi& api, void* library, SymbolResolver resolve);
 
 // Switches the power on unless the receiver reports it on, then the LED.
-void PowerUp(const g31ddc::ReceiverApi& api, std::int32_t handle);
-void PowerDown(const g31ddc::ReceiverApi& api, std::int32_t handle);
+// PowerDown switches both off. With failedCall, the name of the first call
+// that failed is kept there unless it holds one already.
+void PowerUp(const g31ddc::ReceiverApi& api, std::int32_t handle, const char** failedCall = nullptr);
+void PowerDown(const g31ddc::ReceiverApi& api, std::int32_t handle, const char** failedCall = nullptr);
 
 // Powers up, selects the DDC1 type, registers the handler with its user data
 // and starts blocks of the given size. False when the driver refused to start.
+// With failedCall, the name of the first call that failed (null if none) is
+// stored there; every call is made either way.
 bool StartDdc1(const g31ddc::ReceiverApi& api, std::int32_t handle, std::uint32_t typeIndex,
-               const g31ddc::StreamCallbacks& callbacks, std::uintptr_t userData, std::uint32_t pairsPerBlock);
+               const g31ddc::StreamCallbacks& callbacks, std::uintptr_t userData, std::uint32_t pairsPerBlock,
+               const char** failedCall = nullptr);
 
-// Once it returns, the handler is not called again.
-void StopDdc1(const g31ddc::ReceiverApi& api, std::int32_t handle);
+// Once it returns true, the handler is not called again; false when the
+// driver's StopDDC1 failed.
+bool StopDdc1(const g31ddc::ReceiverApi& api, std::int32_t handle);
 
 }  // namespace excalibur::driver

@@ -2,12 +2,16 @@
 // receiver/ReceiverApi.h: each logs its call and runs the receiver's member of
 // the same name, or Acknowledge when the receiver has none.
 
+#include <map>
+#include <mutex>
 #include <string_view>
 #include <type_traits>
 
 #include "receiver/ReceiverApi.h"
 #include "simulator/CallLog.h"
+#include "simulator/Environment.h"
 #include "simulator/SimulatedReceiver.h"
+#include "simulator/SimulatorOptions.h"
 
 #if defined(_WIN32)
 // Exported by the .def file, undecorated.
@@ -21,17 +25,26 @@ using g31ddc::StreamCallbacks;
 
 namespace {
 
+// Calls per entry point, for fault injection.
+struct CallCounts {
+    std::mutex mutex;
+    std::map<std::string_view, std::uint32_t> calls;
+};
+
 // Made at load and ended at unload, but not when the process exits: Windows
 // detaches this library before the plug-in that loaded it, whose own unload
 // still closes the receiver.
 simulator::CallLog* callLog = new simulator::CallLog;
 simulator::SimulatedReceiver* receiver = new simulator::SimulatedReceiver;
+CallCounts* callCounts = new CallCounts;
 
 void EndSimulator() {
     delete receiver;
     delete callLog;
+    delete callCounts;
     receiver = nullptr;
     callLog = nullptr;
+    callCounts = nullptr;
 }
 
 // A member that stands for an entry point takes exactly the list's parameters.
@@ -42,6 +55,25 @@ struct SameSignature<Result (Class::*)(Parameters...), Result(EXCALIBUR_STDCALL*
 
 constexpr std::int32_t FailureResult(std::string_view entryPoint) { return entryPoint == "OpenDevice" ? -1 : 0; }
 
+// Fault injection: whether G31DDC_SIM_FAIL fails this call. Calls are
+// counted per entry point since the last OpenDevice (OpenDevice's own since
+// load). A failed call does nothing and returns the failure result.
+bool InjectedFailure(std::string_view entryPoint) {
+    std::uint32_t number = 0;
+    {
+        std::lock_guard lock(callCounts->mutex);
+        auto& calls = callCounts->calls;
+        if (entryPoint == "OpenDevice") {
+            const std::uint32_t opens = calls[entryPoint];
+            calls.clear();
+            calls[entryPoint] = opens;
+        }
+        number = ++calls[entryPoint];
+    }
+    const std::string failList = simulator::ReadEnvironmentVariable("G31DDC_SIM_FAIL");
+    return !failList.empty() && simulator::FailsCall(failList, entryPoint, number);
+}
+
 }  // namespace
 
 #define SIMULATOR_ARGUMENTS(...) __VA_ARGS__
@@ -51,6 +83,7 @@ constexpr std::int32_t FailureResult(std::string_view entryPoint) { return entry
     extern "C" SIMULATOR_EXPORT result EXCALIBUR_STDCALL name params {                              \
         try {                                                                                       \
             callLog->Write(#name, SIMULATOR_ARGUMENTS arguments);                                   \
+            if (InjectedFailure(#name)) return FailureResult(#name);                                \
             return [&](auto& device) -> result {                                                    \
                 using Device = std::remove_reference_t<decltype(device)>;                           \
                 if constexpr (requires { &Device::name; }) {                                        \

@@ -3,12 +3,14 @@
 #include <SoapySDR/Device.hpp>
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "receiver/ReceiverDriver.h"
 #include "soapy/DriverLibrary.h"
 #include "soapy/SampleRing.h"
 #include "soapy/StreamFormat.h"
@@ -21,11 +23,17 @@ inline constexpr const char* kDefaultLibrary = "libg31ddcapi.so";
 inline constexpr const char* kAntenna = "RX";
 inline constexpr const char* kAttenuatorGain = "ATT";
 inline constexpr std::size_t kSwitchCount = 2;
-inline constexpr std::size_t kRingSlots = 128;
+inline constexpr std::size_t kRingSlots = 128;  // the `buffers` stream argument's default
+inline constexpr std::size_t kMinRingSlots = 2;
+inline constexpr std::size_t kMaxRingSlots = 4096;
 
 // One WR-G31DDC receiver as a SoapySDR device with one receive channel.
-// Control calls may come from any thread and are serialised; readStream runs
-// on the reader's thread and meets the driver's thread only in the ring.
+// Control calls may come from any thread and are serialised; readStream and
+// the direct buffer calls run on the reader's thread and meet the driver's
+// thread only in the ring. A stream handle is the stream's number, never
+// reused, so a closed one is known without touching freed memory; a reader
+// inside readStream holds the stream, and closeStream and the destructor
+// wake it and wait for it to leave before they free anything.
 class ExcaliburDevice : public SoapySDR::Device {
 public:
     // Opens the receiver through the library; throws std::runtime_error when
@@ -65,12 +73,25 @@ public:
     std::vector<double> listSampleRates(int direction, std::size_t channel) const override;
     SoapySDR::RangeList getSampleRateRange(int direction, std::size_t channel) const override;
 
+    void setBandwidth(int direction, std::size_t channel, double bandwidth) override;
+    double getBandwidth(int direction, std::size_t channel) const override;
+    std::vector<double> listBandwidths(int direction, std::size_t channel) const override;
+    SoapySDR::RangeList getBandwidthRange(int direction, std::size_t channel) const override;
+
+    bool hasHardwareTime(const std::string& what = "") const override;
+    long long getHardwareTime(const std::string& what = "") const override;
+
+    // The same settings device-wide and on receive channel 0.
     SoapySDR::ArgInfoList getSettingInfo() const override;
     void writeSetting(const std::string& key, const std::string& value) override;
     std::string readSetting(const std::string& key) const override;
+    SoapySDR::ArgInfoList getSettingInfo(int direction, std::size_t channel) const override;
+    void writeSetting(int direction, std::size_t channel, const std::string& key, const std::string& value) override;
+    std::string readSetting(int direction, std::size_t channel, const std::string& key) const override;
 
     std::vector<std::string> getStreamFormats(int direction, std::size_t channel) const override;
     std::string getNativeStreamFormat(int direction, std::size_t channel, double& fullScale) const override;
+    SoapySDR::ArgInfoList getStreamArgsInfo(int direction, std::size_t channel) const override;
     SoapySDR::Stream* setupStream(int direction, const std::string& format, const std::vector<std::size_t>& channels,
                                   const SoapySDR::Kwargs& args = SoapySDR::Kwargs()) override;
     void closeStream(SoapySDR::Stream* stream) override;
@@ -80,12 +101,38 @@ public:
     int readStream(SoapySDR::Stream* stream, void* const* buffs, std::size_t numElems, int& flags, long long& timeNs,
                    long timeoutUs) override;
 
+    // Direct access (CS32 streams only): the ring's slots, without a copy.
+    std::size_t getNumDirectAccessBuffers(SoapySDR::Stream* stream) override;
+    int getDirectAccessBufferAddrs(SoapySDR::Stream* stream, std::size_t handle, void** buffs) override;
+    int acquireReadBuffer(SoapySDR::Stream* stream, std::size_t& handle, const void** buffs, int& flags,
+                          long long& timeNs, long timeoutUs) override;
+    void releaseReadBuffer(SoapySDR::Stream* stream, std::size_t handle) override;
+
 private:
-    // What a stream handle points to: the format and the ring the driver fills.
+    // What a stream handle names: the format and the ring the driver fills.
     struct RxStream {
-        StreamFormat format;
+        RxStream(std::uint64_t number, StreamFormat streamFormat, std::size_t slots)
+            : id(number), format(streamFormat), ring(slots, driver::kPairsPerBlock) {}
+        const std::uint64_t id;
+        const StreamFormat format;
         SampleRing ring;
     };
+
+    // A reader's hold on the stream while it is inside a stream call.
+    class ReaderPass {
+    public:
+        ReaderPass(ExcaliburDevice& device, std::shared_ptr<RxStream> stream);
+        ~ReaderPass();
+        ReaderPass(const ReaderPass&) = delete;
+        ReaderPass& operator=(const ReaderPass&) = delete;
+        explicit operator bool() const { return stream != nullptr; }
+        RxStream* operator->() const { return stream.get(); }
+
+    private:
+        ExcaliburDevice& device;
+        std::shared_ptr<RxStream> stream;
+    };
+    ReaderPass EnterReader(SoapySDR::Stream* handle);
 
     static void EXCALIBUR_STDCALL Ddc1Handler(const std::int32_t* block, std::uint32_t pairs, std::uint32_t ignored,
                                               std::uintptr_t userData);
@@ -93,9 +140,12 @@ private:
     static void RequireReceiveChannel(int direction, std::size_t channel);
     void ApplyDefaults();
     void ApplyAttenuator(bool on);
-    RxStream& StreamOf(SoapySDR::Stream* stream) const;
-    bool StartDriverStream();
-    void StopDriverStream();
+    // Holding `control`: the live stream this handle names, or null.
+    RxStream* StreamOf(SoapySDR::Stream* handle) const;
+    const char* StartDriverStream();
+    bool StopDriverStream();
+    void ReadDdc1Type();
+    void EndStream();
 
     DriverLibrary library;
     const std::int32_t handle;
@@ -103,12 +153,24 @@ private:
     mutable std::mutex control;
     double frequency = 7050000.0;
     std::size_t sampleMode = 2;
+    std::uint32_t bandwidth = 0;  // of the DDC1 type in force, as the driver reports it
     bool attenuator = false;
     // Dithering and the noise blanker, in the order of the settings table.
     std::array<bool, kSwitchCount> switchOn{};
     g31ddc::StreamCallbacks callbacks{};
-    std::unique_ptr<RxStream> stream;
     bool streaming = false;
+    // The stream the driver's handler writes to, kept until the driver has
+    // stopped calling it (for ever if its StopDDC1 fails).
+    std::shared_ptr<RxStream> driverStream;
+    std::int64_t lastTimeNs = 0;  // the hardware time once the stream is gone
+
+    // The live stream and the readers inside stream calls; `control` may be
+    // held when `streams` is taken, never the other way round.
+    mutable std::mutex streams;
+    std::condition_variable readersLeft;
+    std::shared_ptr<RxStream> stream;
+    std::uint64_t lastStreamId = 0;
+    int readers = 0;
 };
 
 }  // namespace excalibur::soapy

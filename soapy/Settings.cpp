@@ -6,6 +6,7 @@
 #include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
 #include "soapy/ExcaliburDevice.h"
+#include "soapy/Log.h"
 #include "soapy/ModuleVersion.h"
 
 namespace excalibur::soapy {
@@ -25,12 +26,14 @@ struct SwitchSetting {
     const char* key;
     const char* name;
     const char* description;
+    const char* call;
     g31ddc::SetDitheringFn g31ddc::ReceiverApi::*entryPoint;
 };
 
 constexpr SwitchSetting kSwitches[] = {
-    {"dither", "Dithering", "ADC dithering: removes the converter's spurs", &g31ddc::ReceiverApi::SetDithering},
-    {"noise_blanker", "Noise blanker", "ADC noise blanker: removes impulse noise",
+    {"dither", "Dithering", "ADC dithering: removes the converter's spurs", "SetDithering",
+     &g31ddc::ReceiverApi::SetDithering},
+    {"noise_blanker", "Noise blanker", "ADC noise blanker: removes impulse noise", "SetADCNoiseBlanker",
      &g31ddc::ReceiverApi::SetADCNoiseBlanker},
 };
 
@@ -48,6 +51,10 @@ bool ParseSwitch(const std::string& key, const std::string& value) {
     if (value == "false" || value == "0") return false;
     throw std::invalid_argument("excalibur: setting " + key + " takes true or false, not " + value);
 }
+
+std::string Hz(double hertz) { return std::to_string(static_cast<long long>(hertz)) + " Hz"; }
+
+std::string OnOff(bool on) { return on ? "true" : "false"; }
 
 std::string RateList() {
     std::string list;
@@ -69,26 +76,55 @@ void ExcaliburDevice::RequireReceiveChannel(int direction, std::size_t channel) 
 ExcaliburDevice::ExcaliburDevice(const std::string& libraryPath)
     : library(libraryPath), handle(library.Api().OpenDevice(-1)) {
     if (handle < 0) {
-        throw std::runtime_error("excalibur: the driver library " + libraryPath +
-                                 " opened no receiver (OpenDevice failed)");
+        Fail("excalibur: the driver library " + libraryPath + " opened no receiver (OpenDevice failed)");
     }
     callbacks.ddc1Stream = &ExcaliburDevice::Ddc1Handler;
-    ApplyDefaults();
+    try {
+        ApplyDefaults();
+    } catch (const std::exception&) {
+        library.Api().CloseDevice(handle);
+        throw;
+    }
 }
 
 ExcaliburDevice::~ExcaliburDevice() {
     std::lock_guard lock(control);
     StopDriverStream();
-    driver::PowerDown(library.Api(), handle);
-    library.Api().CloseDevice(handle);
+    EndStream();
+    const char* failed = nullptr;
+    driver::PowerDown(library.Api(), handle, &failed);
+    if (failed != nullptr) Warn(CallFailed(failed, "switching the receiver off at close"));
+    if (library.Api().CloseDevice(handle) == 0) Warn(CallFailed("CloseDevice", "closing the receiver"));
 }
 
-// A driver may keep the last program's settings; the device reports what it set.
+// A driver may keep the last program's settings; the device reports what it
+// set. The DDC1 type is set here too, so that the bandwidth is the driver's.
 void ExcaliburDevice::ApplyDefaults() {
     const auto& api = library.Api();
-    api.SetFrequency(handle, 0, static_cast<std::uint32_t>(frequency));
-    api.SetAttenuator(handle, 0);
-    for (const auto& setting : kSwitches) (api.*setting.entryPoint)(handle, 0);
+    if (api.SetFrequency(handle, 0, static_cast<std::uint32_t>(frequency)) == 0)
+        Fail(CallFailed("SetFrequency", Hz(frequency)) + " at open");
+    if (api.SetAttenuator(handle, 0) == 0) Fail(CallFailed("SetAttenuator", "0 dB") + " at open");
+    for (const auto& setting : kSwitches) {
+        if ((api.*setting.entryPoint)(handle, 0) == 0) Fail(CallFailed(setting.call, "off") + " at open");
+    }
+    if (api.SetDDC1(handle, SampleModeTable[sampleMode].ddc1TypeIndex) == 0)
+        Fail(CallFailed("SetDDC1", Hz(SampleModeTable[sampleMode].sampleRate)) + " at open");
+    ReadDdc1Type();
+}
+
+// Holding `control`: the bandwidth of the DDC1 type in force, and its rate.
+void ExcaliburDevice::ReadDdc1Type() {
+    std::uint32_t type = 0;
+    g31ddc::Ddc1Info info{};
+    if (library.Api().GetDDC1(handle, &type, &info) == 0) {
+        Warn(CallFailed("GetDDC1", "reading the DDC1 type in force") + "; the bandwidth is not known");
+        bandwidth = 0;
+        return;
+    }
+    bandwidth = info.bandwidth;
+    for (std::size_t mode = 0; mode < std::size(SampleModeTable); ++mode) {
+        if (SampleModeTable[mode].ddc1TypeIndex == type) sampleMode = mode;
+    }
 }
 
 std::string ExcaliburDevice::getDriverKey() const { return kDriverKey; }
@@ -133,7 +169,11 @@ void ExcaliburDevice::setGain(int direction, std::size_t channel, const std::str
 
 void ExcaliburDevice::ApplyAttenuator(bool on) {
     std::lock_guard lock(control);
-    library.Api().SetAttenuator(handle, on ? driver::kAttenuatorDecibels : 0);
+    const std::uint32_t decibels = on ? driver::kAttenuatorDecibels : 0;
+    if (library.Api().SetAttenuator(handle, decibels) == 0) {
+        Fail(CallFailed("SetAttenuator", std::to_string(decibels) + " dB") + "; the attenuator stays at " +
+             (attenuator ? std::to_string(driver::kAttenuatorDecibels) : "0") + " dB");
+    }
     attenuator = on;
 }
 
@@ -167,15 +207,21 @@ void ExcaliburDevice::setFrequency(int direction, std::size_t channel, double he
     setFrequency(direction, channel, "RF", hertz, args);
 }
 
-// Out-of-range values are clamped, as the plug-in does.
+// Out-of-range values are clamped, as the plug-in does, with a warning.
 void ExcaliburDevice::setFrequency(int direction, std::size_t channel, const std::string& name, double hertz,
                                    const SoapySDR::Kwargs&) {
     getFrequencyRange(direction, channel, name);
+    const double wanted = std::round(FiniteValue(hertz, "the frequency"));
     const double clamped =
-        std::clamp(std::round(FiniteValue(hertz, "the frequency")), static_cast<double>(driver::kMinFrequency),
-                   static_cast<double>(driver::kMaxFrequency));
+        std::clamp(wanted, static_cast<double>(driver::kMinFrequency), static_cast<double>(driver::kMaxFrequency));
+    if (clamped != wanted) {
+        Warn("excalibur: " + Hz(wanted) + " is outside the receiver's " + Hz(driver::kMinFrequency) + " to " +
+             Hz(driver::kMaxFrequency) + "; tuned to " + Hz(clamped));
+    }
     std::lock_guard lock(control);
-    library.Api().SetFrequency(handle, 0, static_cast<std::uint32_t>(clamped));
+    if (library.Api().SetFrequency(handle, 0, static_cast<std::uint32_t>(clamped)) == 0) {
+        Fail(CallFailed("SetFrequency", Hz(clamped)) + "; the receiver stays at " + Hz(frequency));
+    }
     frequency = clamped;
 }
 
@@ -203,14 +249,30 @@ SoapySDR::RangeList ExcaliburDevice::getFrequencyRange(int direction, std::size_
 void ExcaliburDevice::setSampleRate(int direction, std::size_t channel, double rate) {
     RequireReceiveChannel(direction, channel);
     for (std::size_t mode = 0; mode < std::size(SampleModeTable); ++mode) {
-        if (std::abs(rate - SampleModeTable[mode].sampleRate) >= 0.5) continue;
+        const SampleModeEntry& entry = SampleModeTable[mode];
+        if (std::abs(rate - entry.sampleRate) >= 0.5) continue;
         std::lock_guard lock(control);
+        if (!streaming) {
+            if (library.Api().SetDDC1(handle, entry.ddc1TypeIndex) == 0) {
+                Fail(CallFailed("SetDDC1", Hz(entry.sampleRate)) + "; the rate stays " +
+                     Hz(SampleModeTable[sampleMode].sampleRate));
+            }
+            sampleMode = mode;
+            ReadDdc1Type();
+            return;
+        }
+        // The DDC1 type takes effect only at a start: restart the running
+        // stream. Its blocks so far stay readable, their time goes on.
+        if (!StopDriverStream()) {
+            stream->ring.Fail();
+            throw std::runtime_error(CallFailed("StopDDC1", "stopping the stream to change its rate"));
+        }
+        stream->ring.ChangeRate(entry.sampleRate);
         sampleMode = mode;
-        // The DDC1 type takes effect only at a start: restart a running stream.
-        if (streaming) {
-            StopDriverStream();
-            stream->ring.Restart();
-            if (!StartDriverStream()) throw std::runtime_error("excalibur: the driver did not restart the stream");
+        if (const char* failed = StartDriverStream()) {
+            stream->ring.Fail();
+            Fail(CallFailed(failed, "restarting the stream at " + Hz(entry.sampleRate)) +
+                 "; the stream has stopped: readStream answers SOAPY_SDR_STREAM_ERROR until activateStream");
         }
         return;
     }
@@ -255,14 +317,67 @@ void ExcaliburDevice::writeSetting(const std::string& key, const std::string& va
     const std::size_t index = FindSwitch(key);
     const bool on = ParseSwitch(key, value);
     std::lock_guard lock(control);
-    (library.Api().*kSwitches[index].entryPoint)(handle, on ? 1 : 0);
+    if ((library.Api().*kSwitches[index].entryPoint)(handle, on ? 1 : 0) == 0) {
+        Fail(CallFailed(kSwitches[index].call, on ? "on" : "off") + "; " + key + " stays " + OnOff(switchOn[index]));
+    }
     switchOn[index] = on;
 }
 
 std::string ExcaliburDevice::readSetting(const std::string& key) const {
     const std::size_t index = FindSwitch(key);
     std::lock_guard lock(control);
-    return switchOn[index] ? "true" : "false";
+    return OnOff(switchOn[index]);
+}
+
+// GNU Radio's soapy source looks for a channel's settings on the channel.
+SoapySDR::ArgInfoList ExcaliburDevice::getSettingInfo(int direction, std::size_t channel) const {
+    RequireReceiveChannel(direction, channel);
+    return getSettingInfo();
+}
+
+void ExcaliburDevice::writeSetting(int direction, std::size_t channel, const std::string& key,
+                                   const std::string& value) {
+    RequireReceiveChannel(direction, channel);
+    writeSetting(key, value);
+}
+
+std::string ExcaliburDevice::readSetting(int direction, std::size_t channel, const std::string& key) const {
+    RequireReceiveChannel(direction, channel);
+    return readSetting(key);
+}
+
+// The bandwidth is the DDC1 type's, and the type follows the sample rate.
+void ExcaliburDevice::setBandwidth(int direction, std::size_t channel, double value) {
+    RequireReceiveChannel(direction, channel);
+    std::lock_guard lock(control);
+    SoapySDR::log(SOAPY_SDR_INFO, "excalibur: the bandwidth follows the sample rate (" + Hz(bandwidth) + " at " +
+                                      Hz(SampleModeTable[sampleMode].sampleRate) + "); setBandwidth(" + Hz(value) +
+                                      ") changes nothing");
+}
+
+double ExcaliburDevice::getBandwidth(int direction, std::size_t channel) const {
+    RequireReceiveChannel(direction, channel);
+    std::lock_guard lock(control);
+    return bandwidth;
+}
+
+std::vector<double> ExcaliburDevice::listBandwidths(int direction, std::size_t channel) const {
+    return {getBandwidth(direction, channel)};
+}
+
+SoapySDR::RangeList ExcaliburDevice::getBandwidthRange(int direction, std::size_t channel) const {
+    const double value = getBandwidth(direction, channel);
+    return {SoapySDR::Range(value, value)};
+}
+
+// The stream's sample counter: the time of the next pair from the driver.
+bool ExcaliburDevice::hasHardwareTime(const std::string& what) const { return what.empty(); }
+
+long long ExcaliburDevice::getHardwareTime(const std::string& what) const {
+    if (!what.empty()) throw std::invalid_argument("excalibur: no time source " + what + "; the one time has no name");
+    std::lock_guard lock(control);
+    std::lock_guard streamLock(streams);
+    return stream ? stream->ring.WriterTimeNs() : lastTimeNs;
 }
 
 }  // namespace excalibur::soapy

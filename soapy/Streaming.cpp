@@ -1,4 +1,5 @@
 #include <SoapySDR/Errors.hpp>
+#include <SoapySDR/Formats.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -7,8 +8,32 @@
 #include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
 #include "soapy/ExcaliburDevice.h"
+#include "soapy/Log.h"
 
 namespace excalibur::soapy {
+
+namespace {
+
+constexpr const char* kBuffersKey = "buffers";
+
+std::uint64_t IdOf(SoapySDR::Stream* handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+
+std::size_t ParseBuffers(const std::string& value) {
+    std::size_t slots = 0;
+    const bool digits =
+        !value.empty() && value.size() <= 6 && value.find_first_not_of("0123456789") == std::string::npos;
+    if (digits) slots = std::stoul(value);
+    if (!digits || slots < kMinRingSlots || slots > kMaxRingSlots) {
+        throw std::invalid_argument("excalibur: stream argument buffers=" + value +
+                                    " is not a number of buffers from " + std::to_string(kMinRingSlots) + " to " +
+                                    std::to_string(kMaxRingSlots));
+    }
+    return slots;
+}
+
+std::chrono::microseconds Timeout(long timeoutUs) { return std::chrono::microseconds(std::max(timeoutUs, 0L)); }
+
+}  // namespace
 
 std::vector<std::string> ExcaliburDevice::getStreamFormats(int direction, std::size_t channel) const {
     RequireReceiveChannel(direction, channel);
@@ -21,30 +46,91 @@ std::string ExcaliburDevice::getNativeStreamFormat(int direction, std::size_t ch
     return StreamFormatNames().front();
 }
 
+SoapySDR::ArgInfoList ExcaliburDevice::getStreamArgsInfo(int direction, std::size_t channel) const {
+    RequireReceiveChannel(direction, channel);
+    SoapySDR::ArgInfo buffers;
+    buffers.key = kBuffersKey;
+    buffers.name = "Buffers";
+    buffers.description = "The stream's ring: how many blocks of " + std::to_string(driver::kPairsPerBlock) +
+                          " I/Q pairs it holds for a reader that falls behind";
+    buffers.type = SoapySDR::ArgInfo::INT;
+    buffers.value = std::to_string(kRingSlots);
+    buffers.units = "blocks";
+    buffers.range = SoapySDR::Range(kMinRingSlots, kMaxRingSlots, 1);
+    return {buffers};
+}
+
 SoapySDR::Stream* ExcaliburDevice::setupStream(int direction, const std::string& format,
-                                               const std::vector<std::size_t>& channels, const SoapySDR::Kwargs&) {
+                                               const std::vector<std::size_t>& channels, const SoapySDR::Kwargs& args) {
     if (direction != SOAPY_SDR_RX) throw std::invalid_argument("excalibur: the receiver has no transmit stream");
     if (channels.size() > 1 || (channels.size() == 1 && channels[0] != 0)) {
         throw std::invalid_argument("excalibur: the receiver streams channel 0 only");
     }
     const StreamFormat parsed = ParseStreamFormat(format);
+    std::size_t slots = kRingSlots;
+    for (const auto& [key, value] : args) {
+        if (key == kBuffersKey) {
+            slots = ParseBuffers(value);
+        } else if (key.rfind("remote:", 0) != 0) {  // SoapyRemote's own, passed on by its server
+            Warn("excalibur: stream argument " + key + " is not known and is ignored; the one known is buffers");
+        }
+    }
     std::lock_guard lock(control);
+    std::lock_guard streamLock(streams);
     if (stream) throw std::runtime_error("excalibur: the receiver's stream is already set up");
-    stream.reset(new RxStream{parsed, {kRingSlots, driver::kPairsPerBlock}});
-    return reinterpret_cast<SoapySDR::Stream*>(stream.get());
+    stream = std::make_shared<RxStream>(++lastStreamId, parsed, slots);
+    return reinterpret_cast<SoapySDR::Stream*>(static_cast<std::uintptr_t>(stream->id));
 }
 
-ExcaliburDevice::RxStream& ExcaliburDevice::StreamOf(SoapySDR::Stream* handle) const {
-    auto* rx = reinterpret_cast<RxStream*>(handle);
-    if (rx == nullptr || rx != stream.get()) throw std::invalid_argument("excalibur: not a stream of this device");
-    return *rx;
+ExcaliburDevice::RxStream* ExcaliburDevice::StreamOf(SoapySDR::Stream* handle) const {
+    std::lock_guard lock(streams);
+    return stream && stream->id == IdOf(handle) ? stream.get() : nullptr;
 }
 
 void ExcaliburDevice::closeStream(SoapySDR::Stream* handle) {
     std::lock_guard lock(control);
-    StreamOf(handle);
+    if (StreamOf(handle) == nullptr) {
+        Warn("excalibur: closeStream: not an open stream of this device");
+        return;
+    }
     StopDriverStream();
+    EndStream();
+}
+
+// Holding `control`, with the driver stopped: takes the stream out of reach
+// of new calls, wakes a reader inside one and waits for it to leave. The
+// stream is freed here unless the driver may still write to it.
+void ExcaliburDevice::EndStream() {
+    std::shared_ptr<RxStream> ending;
+    {
+        std::lock_guard lock(streams);
+        ending = std::move(stream);
+    }
+    if (!ending) return;
+    lastTimeNs = ending->ring.WriterTimeNs();
+    ending->ring.Close();
+    std::unique_lock lock(streams);
+    readersLeft.wait(lock, [this] { return readers == 0; });
+}
+
+ExcaliburDevice::ReaderPass::ReaderPass(ExcaliburDevice& owner, std::shared_ptr<RxStream> held)
+    : device(owner), stream(std::move(held)) {}
+
+ExcaliburDevice::ReaderPass::~ReaderPass() {
+    if (!stream) return;
     stream.reset();
+    // Notified under the lock: the closer may free the device as soon as it
+    // has the lock again.
+    std::lock_guard lock(device.streams);
+    --device.readers;
+    device.readersLeft.notify_all();
+}
+
+ExcaliburDevice::ReaderPass ExcaliburDevice::EnterReader(SoapySDR::Stream* handle) {
+    std::lock_guard lock(streams);
+    if (!stream || stream->id != IdOf(handle)) return ReaderPass(*this, nullptr);
+    ++readers;
+    return ReaderPass(*this, stream);
 }
 
 std::size_t ExcaliburDevice::getStreamMTU(SoapySDR::Stream*) const { return driver::kPairsPerBlock; }
@@ -52,32 +138,70 @@ std::size_t ExcaliburDevice::getStreamMTU(SoapySDR::Stream*) const { return driv
 int ExcaliburDevice::activateStream(SoapySDR::Stream* handle, int flags, long long, std::size_t) {
     if (flags != 0) return SOAPY_SDR_NOT_SUPPORTED;
     std::lock_guard lock(control);
-    RxStream& rx = StreamOf(handle);
+    RxStream* rx = StreamOf(handle);
+    if (rx == nullptr) {
+        LogError("excalibur: activateStream: not an open stream of this device");
+        return SOAPY_SDR_STREAM_ERROR;
+    }
     if (streaming) return 0;
-    rx.ring.Restart();
-    return StartDriverStream() ? 0 : SOAPY_SDR_STREAM_ERROR;
+    if (driverStream) {  // its StopDDC1 failed: the driver may still write to the ring
+        LogError("excalibur: activateStream: the driver's stream could not be stopped before; close the device");
+        return SOAPY_SDR_STREAM_ERROR;
+    }
+    rx->ring.Restart(SampleModeTable[sampleMode].sampleRate);
+    if (const char* failed = StartDriverStream()) {
+        rx->ring.Fail();
+        LogError(CallFailed(failed, "starting the stream at " + std::to_string(SampleModeTable[sampleMode].sampleRate) +
+                                        " Hz") +
+                 "; the stream is not running");
+        return SOAPY_SDR_STREAM_ERROR;
+    }
+    return 0;
 }
 
 int ExcaliburDevice::deactivateStream(SoapySDR::Stream* handle, int flags, long long) {
     if (flags != 0) return SOAPY_SDR_NOT_SUPPORTED;
     std::lock_guard lock(control);
-    StreamOf(handle);
-    StopDriverStream();
-    return 0;
+    RxStream* rx = StreamOf(handle);
+    if (rx == nullptr) {
+        LogError("excalibur: deactivateStream: not an open stream of this device");
+        return SOAPY_SDR_STREAM_ERROR;
+    }
+    const bool stopped = StopDriverStream();
+    rx->ring.Stop();
+    return stopped ? 0 : SOAPY_SDR_STREAM_ERROR;
 }
 
-// Holding `control`. The handler gets the stream, never the device.
-bool ExcaliburDevice::StartDriverStream() {
-    streaming = driver::StartDdc1(library.Api(), handle, SampleModeTable[sampleMode].ddc1TypeIndex, callbacks,
-                                  reinterpret_cast<std::uintptr_t>(stream.get()), driver::kPairsPerBlock);
-    return streaming;
+// Holding `control`. Null when the stream runs, else the name of the driver
+// call that failed; a stream started with a failed call is stopped again.
+const char* ExcaliburDevice::StartDriverStream() {
+    {
+        std::lock_guard lock(streams);
+        driverStream = stream;
+    }
+    const char* failed = nullptr;
+    const bool started =
+        driver::StartDdc1(library.Api(), handle, SampleModeTable[sampleMode].ddc1TypeIndex, callbacks,
+                          reinterpret_cast<std::uintptr_t>(driverStream.get()), driver::kPairsPerBlock, &failed);
+    streaming = started;
+    if (started && failed != nullptr) StopDriverStream();
+    if (!started) driverStream.reset();
+    ReadDdc1Type();
+    return failed;
 }
 
-// Holding `control`. No block arrives after it returns.
-void ExcaliburDevice::StopDriverStream() {
-    if (!streaming) return;
-    driver::StopDdc1(library.Api(), handle);
+// Holding `control`. Once it returns true, no block arrives; false (logged)
+// when the driver's StopDDC1 failed, and the stream's memory is kept for the
+// handler the driver may still call.
+bool ExcaliburDevice::StopDriverStream() {
+    if (!streaming) return true;
     streaming = false;
+    if (!driver::StopDdc1(library.Api(), handle)) {
+        LogError(CallFailed("StopDDC1", "stopping the stream") + "; its blocks are no longer read");
+        return false;
+    }
+    driverStream.reset();
+    return true;
 }
 
 void EXCALIBUR_STDCALL ExcaliburDevice::Ddc1Handler(const std::int32_t* block, std::uint32_t pairs, std::uint32_t,
@@ -85,25 +209,80 @@ void EXCALIBUR_STDCALL ExcaliburDevice::Ddc1Handler(const std::int32_t* block, s
     reinterpret_cast<RxStream*>(userData)->ring.Write(block, pairs);
 }
 
-// Runs on the reader's thread without `control`: the stream object lives
-// until closeStream, which a reader must not call while it reads.
+// Runs on the reader's thread without `control`.
 int ExcaliburDevice::readStream(SoapySDR::Stream* handle, void* const* buffs, std::size_t numElems, int& flags,
                                 long long& timeNs, long timeoutUs) {
-    auto* rx = reinterpret_cast<RxStream*>(handle);
-    if (rx == nullptr) return SOAPY_SDR_STREAM_ERROR;
     flags = 0;
-    timeNs = 0;
+    const ReaderPass rx = EnterReader(handle);
+    if (!rx) return SOAPY_SDR_STREAM_ERROR;
     if (numElems == 0) return 0;
-    const auto pending = rx->ring.Peek(std::chrono::microseconds(std::max(timeoutUs, 0L)));
-    if (!pending) return SOAPY_SDR_TIMEOUT;
-    if (pending->afterGap) {
+    SampleRing::Pending pending;
+    switch (rx->ring.Peek(Timeout(timeoutUs), pending)) {
+        case SampleRing::Status::Ready: break;
+        case SampleRing::Status::Timeout:
+        case SampleRing::Status::Stopped: return SOAPY_SDR_TIMEOUT;
+        case SampleRing::Status::Dead:
+        case SampleRing::Status::Closed: return SOAPY_SDR_STREAM_ERROR;
+    }
+    flags = SOAPY_SDR_HAS_TIME;
+    timeNs = pending.timeNs;
+    if (pending.afterGap) {
         rx->ring.ClearGap();
+        SoapySDR::log(SOAPY_SDR_SSI, "O");
         return SOAPY_SDR_OVERFLOW;
     }
-    const std::size_t pairs = std::min(numElems, pending->pairs);
-    ConvertPairs(rx->format, pending->values, buffs[0], pairs);
+    const std::size_t pairs = std::min(numElems, pending.pairs);
+    ConvertPairs(rx->format, pending.values, buffs[0], pairs);
     rx->ring.Take(pairs);
+    if (pairs < pending.pairs || pending.moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
     return static_cast<int>(pairs);
+}
+
+std::size_t ExcaliburDevice::getNumDirectAccessBuffers(SoapySDR::Stream* handle) {
+    const ReaderPass rx = EnterReader(handle);
+    return rx && rx->format == StreamFormat::Cs32 ? rx->ring.Slots() : 0;
+}
+
+int ExcaliburDevice::getDirectAccessBufferAddrs(SoapySDR::Stream* handle, std::size_t index, void** buffs) {
+    const ReaderPass rx = EnterReader(handle);
+    if (!rx) return SOAPY_SDR_STREAM_ERROR;
+    if (rx->format != StreamFormat::Cs32) return SOAPY_SDR_NOT_SUPPORTED;
+    if (index >= rx->ring.Slots()) return SOAPY_SDR_STREAM_ERROR;
+    buffs[0] = const_cast<std::int32_t*>(rx->ring.SlotValues(index));
+    return 0;
+}
+
+int ExcaliburDevice::acquireReadBuffer(SoapySDR::Stream* handle, std::size_t& index, const void** buffs, int& flags,
+                                       long long& timeNs, long timeoutUs) {
+    flags = 0;
+    const ReaderPass rx = EnterReader(handle);
+    if (!rx) return SOAPY_SDR_STREAM_ERROR;
+    if (rx->format != StreamFormat::Cs32) return SOAPY_SDR_NOT_SUPPORTED;
+    SampleRing::Pending pending;
+    switch (rx->ring.Peek(Timeout(timeoutUs), pending)) {
+        case SampleRing::Status::Ready: break;
+        case SampleRing::Status::Timeout:
+        case SampleRing::Status::Stopped: return SOAPY_SDR_TIMEOUT;
+        case SampleRing::Status::Dead:
+        case SampleRing::Status::Closed: return SOAPY_SDR_STREAM_ERROR;
+    }
+    flags = SOAPY_SDR_HAS_TIME;
+    timeNs = pending.timeNs;
+    if (pending.afterGap) {
+        rx->ring.ClearGap();
+        SoapySDR::log(SOAPY_SDR_SSI, "O");
+        return SOAPY_SDR_OVERFLOW;
+    }
+    if (pending.moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
+    index = rx->ring.Acquire();
+    buffs[0] = pending.values;
+    return static_cast<int>(pending.pairs);
+}
+
+void ExcaliburDevice::releaseReadBuffer(SoapySDR::Stream* handle, std::size_t index) {
+    const ReaderPass rx = EnterReader(handle);
+    if (rx && !rx->ring.Release(index))
+        Warn("excalibur: releaseReadBuffer: buffer " + std::to_string(index) + " was not acquired");
 }
 
 }  // namespace excalibur::soapy

@@ -1,8 +1,9 @@
 // readStream's work on one 4096-pair block (take it from the ring, convert
-// it into the reader's buffer) in CS32 and CF32, against memcpy of the same
-// 32 KiB. Eight blocks per round, just written as the driver's thread writes
-// them; the memcpy's sources are rewritten likewise, so both meet the same
-// caches.
+// it into the reader's buffer) in CS32 and CF32, and direct access's (hand
+// the ring's slot out, read it in place, give it back), against memcpy of
+// the same 32 KiB. Eight blocks per round, just written as the driver's
+// thread writes them; the memcpy's sources are rewritten likewise, so all
+// meet the same caches.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -35,11 +36,35 @@ void ReadBlocks(benchmark::State& state, StreamFormat format) {
         for (std::size_t i = 0; i < kBlocks; ++i) ring.Write(block.data(), kPairs);
         const auto start = std::chrono::steady_clock::now();
         for (std::size_t i = 0; i < kBlocks; ++i) {
-            const auto pending = ring.Peek(std::chrono::microseconds(0));
-            excalibur::soapy::ConvertPairs(format, pending->values, out.data(), pending->pairs);
-            ring.Take(pending->pairs);
+            SampleRing::Pending pending;
+            ring.Peek(std::chrono::microseconds(0), pending);
+            excalibur::soapy::ConvertPairs(format, pending.values, out.data(), pending.pairs);
+            ring.Take(pending.pairs);
         }
         benchmark::DoNotOptimize(out.data());
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count() / kBlocks);
+    }
+}
+
+// acquireReadBuffer and releaseReadBuffer's ring work; the reader sums one
+// value per cache line in place, so that the block is read as a consumer
+// in place would.
+void DirectAccess(benchmark::State& state) {
+    SampleRing ring(kBlocks, kPairs);
+    const auto block = Block();
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < kBlocks; ++i) ring.Write(block.data(), kPairs);
+        const auto start = std::chrono::steady_clock::now();
+        std::int64_t sum = 0;
+        for (std::size_t i = 0; i < kBlocks; ++i) {
+            SampleRing::Pending pending;
+            ring.Peek(std::chrono::microseconds(0), pending);
+            const std::size_t slot = ring.Acquire();
+            for (std::size_t v = 0; v < pending.pairs * 2; v += 16) sum += pending.values[v];
+            ring.Release(slot);
+        }
+        benchmark::DoNotOptimize(sum);
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         state.SetIterationTime(elapsed.count() / kBlocks);
     }
@@ -68,5 +93,6 @@ void ReadStreamCf32(benchmark::State& state) { ReadBlocks(state, StreamFormat::C
 
 BENCHMARK(ReadStreamCs32)->UseManualTime();
 BENCHMARK(ReadStreamCf32)->UseManualTime();
+BENCHMARK(DirectAccess)->UseManualTime();
 BENCHMARK(Memcpy)->UseManualTime();
 BENCHMARK_MAIN();

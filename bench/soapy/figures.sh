@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The SoapySDR module's figures (docs/soapy.md), from build/native:
-# readStream per block against memcpy; CPU per second of stream at 1 MHz,
-# locally and through SoapyRemote (server and client), beside the simulator's
-# own; the longest stretch without overflow while two busy loops load the
-# machine. Needs root for the SoapyRemote part (a network namespace).
+# The SoapySDR module's figures for docs/soapy.md, from build/native:
+# readStream and direct access per block against memcpy; CPU per second of
+# stream at 1 MHz, locally and through SoapyRemote (server and client, the
+# wire in CF32 and in CS16, with the loopback traffic), beside the
+# simulator's own; the longest stretch without overflow while two busy loops
+# load the machine. Needs root for the SoapyRemote part (a network namespace).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 bin="$root/build/native/bin"
@@ -11,7 +12,7 @@ export SOAPY_SDR_PLUGIN_PATH="$root/build/native/soapy"
 simulator="$bin/G31DDCAPI.so"
 seconds=${SECONDS_PER_RUN:-10}
 
-echo "== readStream's work per 4096-pair block against memcpy"
+echo "== readStream's work per 4096-pair block (copy, direct access) against memcpy"
 "$bin/soapy-read-benchmark" --benchmark_min_time=0.1 --benchmark_repetitions=7 --benchmark_report_aggregates_only=true 2>/dev/null |
     grep -E 'median'
 
@@ -21,13 +22,26 @@ echo "== the simulator alone, 1 MHz (its own CPU)"
 echo "== local: module and simulator in one process"
 "$bin/soapy-stream-figures" "driver=excalibur,library=$simulator" "$seconds"
 
-echo "== through SoapyRemote on loopback"
-ticks=$(mktemp)
-REMOTE_LOOPBACK_SERVER_CPU="$ticks" "$root/soapy/scripts/remote-loopback.sh" "$bin/soapy-stream-figures" \
-    "driver=remote,remote={url},remote:driver=excalibur,library=$simulator" "$seconds" 2>/dev/null
-awk -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
-    '{printf "CPU, server     : %.1f ms per second of stream (with its simulator; whole run)\n", 1000 * $1 / hz / s}' "$ticks"
-rm -f "$ticks"
+# remote LABEL [STREAM-ARGS]: the client reads CF32 through SoapyRemote; the
+# wire carries the client's format unless remote:format says otherwise.
+remote() {
+    local label=$1 ticks bytes
+    shift
+    echo "== through SoapyRemote on loopback, $label"
+    ticks=$(mktemp)
+    bytes=$(mktemp)
+    REMOTE_LOOPBACK_SERVER_CPU="$ticks" REMOTE_LOOPBACK_BYTES="$bytes" "$root/soapy/scripts/remote-loopback.sh" \
+        "$bin/soapy-stream-figures" "driver=remote,remote={url},remote:driver=excalibur,library=$simulator" \
+        "$seconds" "$@" 2>/dev/null
+    awk -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
+        '{printf "CPU, server     : %.1f ms per second of stream (with its simulator; whole run)\n", 1000 * $1 / hz / s}' \
+        "$ticks"
+    awk -v s="$seconds" '{printf "loopback        : %.0f kB/s (all bytes through lo while the client ran)\n", $1 / 1000 / s}' \
+        "$bytes"
+    rm -f "$ticks" "$bytes"
+}
+remote "wire format CF32 (the client's)"
+remote "wire format CS16" "remote:format=CS16"
 
 echo "== local, with two busy loops loading both cores"
 load=()

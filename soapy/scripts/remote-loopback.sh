@@ -89,6 +89,9 @@ fi
 
 args=()
 for arg in "$@"; do args+=("${arg//\{url\}/tcp://127.0.0.1:$port}"); done
+# From /proc: /sys still shows the outer namespace's devices.
+loopback_bytes() { awk -F'[: ]+' '$2 == "lo" {print $3}' /proc/net/dev; }
+bytes_before=$(loopback_bytes)
 set +e
 "${args[@]}"
 status=$?
@@ -96,6 +99,10 @@ set -e
 if [ -n "${REMOTE_LOOPBACK_SERVER_CPU:-}" ]; then
     # utime and stime of the server, in clock ticks, for the figures.
     awk '{print $14 + $15}' "/proc/$server/stat" >"$REMOTE_LOOPBACK_SERVER_CPU"
+fi
+if [ -n "${REMOTE_LOOPBACK_BYTES:-}" ]; then
+    # Bytes through loopback while COMMAND ran: only its traffic is there.
+    echo $(($(loopback_bytes) - bytes_before)) >"$REMOTE_LOOPBACK_BYTES"
 fi
 [ $status -eq 0 ] || cat "$work/server.log" >&2
 exit $status

@@ -33,6 +33,9 @@ expect "probe" "RF freq range: [1e-05, 50] MHz" "$out"
 expect "probe" "Sample rates: 0.05, 0.1, 0.2, 0.5, 1 MSps" "$out"
 expect "probe" "[key=dither, default=false, type=bool]" "$out"
 expect "probe" "[key=noise_blanker, default=false, type=bool]" "$out"
+expect "probe" "Timestamps: YES" "$out"
+expect "probe" "[key=buffers, units=blocks, default=128, type=int, range=[2, 4096, 1]]" "$out"
+expect "probe" "Filter bandwidths: 0.16 MHz" "$out"
 
 # The tool reports every 5 s the rate since its start, and overflows if any.
 timeout -s INT 11 SoapySDRUtil --args="$args" --rate=1e6 --direction=RX >"$out" 2>&1 || true

@@ -10,7 +10,8 @@ import unittest
 
 import numpy as np
 import SoapySDR
-from SoapySDR import SOAPY_SDR_CF32, SOAPY_SDR_OVERFLOW, SOAPY_SDR_RX, SOAPY_SDR_TIMEOUT
+from SoapySDR import (SOAPY_SDR_CF32, SOAPY_SDR_HAS_TIME, SOAPY_SDR_MORE_FRAGMENTS, SOAPY_SDR_OVERFLOW, SOAPY_SDR_RX,
+                      SOAPY_SDR_TIMEOUT)
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "soapy", "scripts"))
 import capture  # noqa: E402
@@ -75,6 +76,25 @@ class ExcaliburThroughPython(unittest.TestCase):
             calls = [line.strip() for line in log if line.startswith(("SetDithering", "SetADCNoise"))]
         self.assertEqual(calls[-3:], ["SetDithering 0 1", "SetADCNoiseBlanker 0 1", "SetDithering 0 0"])
         self.device.writeSetting("noise_blanker", "false")
+
+    def test_the_settings_are_on_the_channel_as_gnu_radio_looks_for_them(self):
+        keys = [info.key for info in self.device.getSettingInfo(SOAPY_SDR_RX, 0)]
+        self.assertEqual(keys, ["dither", "noise_blanker"])
+        self.device.writeSetting(SOAPY_SDR_RX, 0, "dither", "true")
+        self.assertEqual(self.device.readSetting("dither"), "true")
+        self.assertEqual(self.device.readSetting(SOAPY_SDR_RX, 0, "dither"), "true")
+        self.device.writeSetting(SOAPY_SDR_RX, 0, "dither", "false")
+        with open(self.log) as log:
+            calls = [line.strip() for line in log if line.startswith("SetDithering")]
+        self.assertEqual(calls[-2:], ["SetDithering 0 1", "SetDithering 0 0"])
+
+    def test_every_read_has_the_time_of_its_first_pair(self):
+        buffer = np.empty(1000, np.complex64)
+        first = self.device.readStream(self.stream, [buffer], len(buffer), timeoutUs=500000)
+        second = self.device.readStream(self.stream, [buffer], len(buffer), timeoutUs=500000)
+        self.assertTrue(first.flags & SOAPY_SDR_HAS_TIME)
+        self.assertTrue(first.flags & SOAPY_SDR_MORE_FRAGMENTS)
+        self.assertEqual(second.timeNs - first.timeNs, first.ret * 5000)  # 200 kHz
 
     def test_a_rate_change_while_streaming_goes_on_at_the_new_rate(self):
         self.device.setSampleRate(SOAPY_SDR_RX, 0, 1000000)

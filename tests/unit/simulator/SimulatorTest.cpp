@@ -367,6 +367,27 @@ TEST_F(SimulatorTest, TimingModeWritesItsLineAtStop) {
     std::remove(path.c_str());
 }
 
+// Per-call injection: a named entry point fails every call and does nothing;
+// ENTRY:N fails only the Nth call since OpenDevice.
+TEST_F(SimulatorTest, FailVariableFailsTheNamedCallOrItsNthCall) {
+    OpenForRecording();
+    std::uint32_t hertz = 0;
+    SetVariable("G31DDC_SIM_FAIL", "setattenuator,SetFrequency");
+    EXPECT_EQ(api().SetFrequency(0, 0, 7100000), 0);
+    EXPECT_EQ(api().SetAttenuator(0, 21), 0);
+    EXPECT_EQ(api().SetDithering(0, 1), 1);
+    ASSERT_EQ(api().GetFrequency(0, 0, &hertz), 1);
+    EXPECT_EQ(hertz, 7050000u) << "a failed call changes nothing";
+
+    SetVariable("G31DDC_SIM_FAIL", "startddc1:2");  // OpenForRecording started none
+    EXPECT_EQ(api().StartDDC1(0, 4096), 1);
+    EXPECT_EQ(api().StopDDC1(0), 1);
+    EXPECT_EQ(api().StartDDC1(0, 4096), 0);
+    EXPECT_EQ(api().StartDDC1(0, 4096), 1);
+    EXPECT_EQ(api().StopDDC1(0), 1);
+    SetVariable("G31DDC_SIM_FAIL", nullptr);
+}
+
 TEST_F(SimulatorTest, LogsEachCallWithItsArguments) {
     const std::string path = LogPath();
     std::remove(path.c_str());

@@ -2,12 +2,17 @@
 
 #include <SoapySDR/Errors.hpp>
 #include <SoapySDR/Formats.hpp>
+#include <SoapySDR/Logger.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <complex>
+#include <cstdio>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -16,8 +21,32 @@
 
 using excalibur::soapy::ExcaliburDevice;
 using Strings = std::vector<std::string>;
+using namespace std::chrono_literals;
 
 namespace {
+
+// What the module logged through SoapySDR's logger, as "LEVEL message".
+struct LogRecord {
+    std::mutex mutex;
+    Strings lines;
+} logRecord;
+
+void RecordLog(const SoapySDRLogLevel level, const char* message) {
+    const char* name = level == SOAPY_SDR_ERROR     ? "ERROR"
+                       : level == SOAPY_SDR_WARNING ? "WARNING"
+                       : level == SOAPY_SDR_INFO    ? "INFO"
+                       : level == SOAPY_SDR_SSI     ? "SSI"
+                                                    : "OTHER";
+    std::lock_guard lock(logRecord.mutex);
+    logRecord.lines.push_back(std::string(name) + " " + message);
+}
+
+Strings TakeMessages() {
+    std::lock_guard lock(logRecord.mutex);
+    Strings taken;
+    taken.swap(logRecord.lines);
+    return taken;
+}
 
 // The device over the simulator, with the simulator's call log in a file.
 class SoapyDeviceTest : public ::testing::Test {
@@ -28,10 +57,14 @@ protected:
         testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
         testsupport::SetEnvironment("G31DDC_SIM_BLOCK", nullptr);
         testsupport::SetEnvironment("G31DDC_SIM_PACE", nullptr);
+        SoapySDR::registerLogHandler(&RecordLog);
+        TakeMessages();
     }
     void TearDown() override {
+        SoapySDR::registerLogHandler(nullptr);
         testsupport::SetEnvironment("G31DDC_SIM_LOG", nullptr);
         testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+        testsupport::SetEnvironment("G31DDC_SIM_BLOCK", nullptr);
         testsupport::SetEnvironment("G31DDC_SIM_PACE", nullptr);
         testsupport::RemoveFile(logPath);
     }
@@ -82,9 +115,38 @@ protected:
         return result;
     }
 
+    // The log's lines that start with the name.
+    Strings Calls(const std::string& entryPoint) {
+        Strings found;
+        for (const auto& line : TakeLog()) {
+            if (line.rfind(entryPoint + " ", 0) == 0) found.push_back(line);
+        }
+        return found;
+    }
+
     std::string logPath;
     std::size_t seen = 0;
 };
+
+// One read as the caller sees it.
+struct Read1 {
+    int result = 0;
+    int flags = 0;
+    long long timeNs = 0;
+};
+template <typename Sample = std::complex<float>>
+Read1 ReadOnce(ExcaliburDevice& device, SoapySDR::Stream* stream, std::vector<Sample>& buffer,
+               long timeoutUs = 500000) {
+    void* buffs[] = {buffer.data()};
+    Read1 read;
+    read.result = device.readStream(stream, buffs, buffer.size(), read.flags, read.timeNs, timeoutUs);
+    return read;
+}
+
+bool Contains(const Strings& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const auto& line) { return line.find(text) != std::string::npos; });
+}
 
 }  // namespace
 
@@ -102,7 +164,7 @@ TEST_F(SoapyDeviceTest, ALibraryThatCannotServeGivesAnErrorNamingItAndWhatWasMis
 TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
     EXPECT_EQ(TakeLog(), (Strings{"OpenDevice -1", "SetFrequency 0 0 7050000", "SetAttenuator 0 0", "SetDithering 0 0",
-                                  "SetADCNoiseBlanker 0 0"}));
+                                  "SetADCNoiseBlanker 0 0", "SetDDC1 0 9", "GetDDC1 0 non-null non-null"}));
 
     device->setFrequency(SOAPY_SDR_RX, 0, 5.0);
     device->setFrequency(SOAPY_SDR_RX, 0, 6e7);
@@ -119,6 +181,10 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     EXPECT_EQ(TakeLog(), (Strings{"SetFrequency 0 0 10", "SetFrequency 0 0 50000000", "SetFrequency 0 0 7100000",
                                   "SetAttenuator 0 21", "SetAttenuator 0 0", "SetDithering 0 1",
                                   "SetADCNoiseBlanker 0 1", "SetADCNoiseBlanker 0 0"}));
+    EXPECT_EQ(TakeMessages(),
+              (Strings{"WARNING excalibur: 5 Hz is outside the receiver's 10 Hz to 50000000 Hz; tuned to 10 Hz",
+                       "WARNING excalibur: 60000000 Hz is outside the receiver's 10 Hz to 50000000 Hz; "
+                       "tuned to 50000000 Hz"}));
 
     EXPECT_THROW(device->setFrequency(SOAPY_SDR_RX, 0, NAN), std::invalid_argument);
     EXPECT_THROW(device->setGain(SOAPY_SDR_RX, 0, "LNA", 0.0), std::invalid_argument);
@@ -134,11 +200,28 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), 200000.0);
     EXPECT_TRUE(TakeLog().empty());
 
+    // The bandwidth is the DDC1 type's and follows the rate.
+    EXPECT_EQ(device->getBandwidth(SOAPY_SDR_RX, 0), 160000.0);
+    device->setSampleRate(SOAPY_SDR_RX, 0, 1e6);
+    EXPECT_EQ(TakeLog(), (Strings{"SetDDC1 0 16", "GetDDC1 0 non-null non-null"}));
+    EXPECT_EQ(device->listBandwidths(SOAPY_SDR_RX, 0), (std::vector<double>{800000.0}));
+    device->setBandwidth(SOAPY_SDR_RX, 0, 200000.0);
+    EXPECT_EQ(device->getBandwidth(SOAPY_SDR_RX, 0), 800000.0);
+    EXPECT_EQ(TakeMessages(),
+              (Strings{"INFO excalibur: the bandwidth follows the sample rate (800000 Hz at 1000000 Hz); "
+                       "setBandwidth(200000 Hz) changes nothing"}));
+    EXPECT_TRUE(device->hasHardwareTime());
+    EXPECT_EQ(device->getHardwareTime(), 0);
+    EXPECT_EQ(device->getStreamArgsInfo(SOAPY_SDR_RX, 0).at(0).key, "buffers");
+    EXPECT_TRUE(TakeLog().empty());
+
     device.reset();
     EXPECT_EQ(TakeLog(), (Strings{"SetPower 0 0", "SetLED 0 0", "CloseDevice 0"}));
 }
 
-TEST_F(SoapyDeviceTest, TheStreamGoesOnAtANewRateAndEndsWithDeactivation) {
+// The stream goes on at the new rate without a gap: each read's time is the
+// time of the one before plus its pairs at the rate of their block.
+TEST_F(SoapyDeviceTest, TheStreamGoesOnAtANewRateWithContinuousTimeAndEndsWithDeactivation) {
     ExcaliburDevice device(EXCALIBUR_SIMULATOR);
     EXPECT_THROW(device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CU8, {0}, {}), std::invalid_argument);
     SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, {0}, {});
@@ -148,35 +231,79 @@ TEST_F(SoapyDeviceTest, TheStreamGoesOnAtANewRateAndEndsWithDeactivation) {
 
     ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
     const Strings start = TakeLog();
-    ASSERT_EQ(start.size(), 7u);
+    ASSERT_EQ(start.size(), 8u);
     EXPECT_EQ(Strings(start.begin(), start.begin() + 5),
               (Strings{"GetPower 0 non-null", "SetPower 0 1", "SetLED 0 1", "SetDDC1 0 16", "SetMWFilter 0 0"}));
     EXPECT_EQ(start[5].rfind("SetCallbacks 0 non-null ", 0), 0u);
     EXPECT_EQ(start[6], "StartDDC1 0 4096");
-    const auto atFirstRate = Read(device, stream, 40000);
-    EXPECT_EQ(atFirstRate.errors + atFirstRate.timeouts, 0);
+    EXPECT_EQ(start[7], "GetDDC1 0 non-null non-null");
 
+    std::vector<std::complex<float>> buffer(1000);  // blocks split across reads
+    struct Stamp {
+        long long timeNs;
+        int pairs;
+        int flags;
+    };
+    std::vector<Stamp> stamps;
+    const auto readPairs = [&](int pairs) {
+        for (int got = 0; got < pairs;) {
+            const Read1 read = ReadOnce(device, stream, buffer);
+            ASSERT_GT(read.result, 0) << "read " << stamps.size();
+            ASSERT_TRUE(read.flags & SOAPY_SDR_HAS_TIME);
+            stamps.push_back({read.timeNs, read.result, read.flags});
+            got += read.result;
+        }
+    };
+    readPairs(40000);
+    EXPECT_EQ(stamps.front().timeNs, 0);
+    EXPECT_TRUE(stamps.front().flags & SOAPY_SDR_MORE_FRAGMENTS);
+
+    const std::size_t before = stamps.size();
+    const auto changed = std::chrono::steady_clock::now();
     device.setSampleRate(SOAPY_SDR_RX, 0, 50000.0);
     const Strings restart = TakeLog();
-    ASSERT_EQ(restart.size(), 8u);
+    ASSERT_EQ(restart.size(), 9u);
     EXPECT_EQ(Strings(restart.begin(), restart.begin() + 2), (Strings{"StopDDC1 0", "SetCallbacks 0 0 0"}));
     EXPECT_EQ(restart[4], "SetDDC1 0 3");
     EXPECT_EQ(restart[7], "StartDDC1 0 4096");
-    const auto began = std::chrono::steady_clock::now();
-    const auto atSecondRate = Read(device, stream, 20000);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    EXPECT_EQ(atSecondRate.errors + atSecondRate.timeouts, 0);
-    // Five blocks at 50 kHz take 0.41 s; blocks left from 1 MHz would come at once.
-    EXPECT_GT(seconds, 0.35);
+    readPairs(20000);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - changed).count();
+
+    // Every step is the pairs before it at 1 MHz (1000 ns) until the first
+    // at 50 kHz (20000 ns), and never back.
+    long long pairsAt50k = 0;
+    std::size_t firstAt50k = 0;
+    for (std::size_t i = 1; i < stamps.size(); ++i) {
+        const long long step = stamps[i].timeNs - stamps[i - 1].timeNs;
+        const long long perPair = pairsAt50k > 0 ? 20000 : (step == 1000LL * stamps[i - 1].pairs ? 1000 : 20000);
+        ASSERT_EQ(step, perPair * stamps[i - 1].pairs)
+            << "read " << i << " of " << stamps.size() << ", " << before << " before the change";
+        if (perPair == 20000 && pairsAt50k == 0) firstAt50k = i - 1;
+        if (perPair == 20000) pairsAt50k += stamps[i - 1].pairs;
+    }
+    ASSERT_GT(firstAt50k, 0u);
+    const Stamp& last1M = stamps[firstAt50k - 1];
+    const Stamp& first50k = stamps[firstAt50k];
+    std::printf(
+        "rate change 1 MHz -> 50 kHz: last read at 1 MHz t=%lld ns (%d pairs), first at 50 kHz t=%lld ns "
+        "(%d pairs), next t=%lld ns: steps of 1000 and 20000 ns per pair, no gap\n",
+        last1M.timeNs, last1M.pairs, first50k.timeNs, first50k.pairs, stamps[firstAt50k + 1].timeNs);
+    EXPECT_GE(pairsAt50k, 15000);
+    // The pairs at 50 kHz came in real time; blocks left from 1 MHz come at once.
+    EXPECT_GT(seconds, 0.8 * static_cast<double>(pairsAt50k) / 50000.0 - 0.1);
     EXPECT_LT(seconds, 1.5);
 
     EXPECT_EQ(device.deactivateStream(stream, 0, 0), 0);
     EXPECT_EQ(TakeLog(), (Strings{"StopDDC1 0", "SetCallbacks 0 0 0"}));
+    const long long stopped = device.getHardwareTime();
+    EXPECT_GE(stopped, stamps.back().timeNs);
     Read(device, stream, SIZE_MAX, nullptr, 1);  // what was buffered before
     const auto afterwards = Read(device, stream, 1, nullptr, 1);
     EXPECT_EQ(afterwards.pairs, 0u);
     EXPECT_EQ(afterwards.timeouts, 1);
+    EXPECT_EQ(device.getHardwareTime(), stopped) << "the last value while stopped";
     device.closeStream(stream);
+    EXPECT_EQ(device.getHardwareTime(), stopped);
 }
 
 TEST_F(SoapyDeviceTest, TheCarrierArrivesAtItsLevelWithFullScaleOne) {
@@ -236,4 +363,378 @@ TEST_F(SoapyDeviceTest, ControlsChangeSafelyWhileAReaderStreams) {
     reader.join();
     device.closeStream(stream);
     EXPECT_EQ(failures.load(), 0);
+}
+
+// A reader too slow for a ring of 4 blocks: one overflow, logged as "O" at
+// SSI level, and the time of the next pair is later by the pairs lost.
+TEST_F(SoapyDeviceTest, AnOverflowIsReportedOnceAndTheTimeGoesOnAcrossTheLostBlocks) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    device.setSampleRate(SOAPY_SDR_RX, 0, 1e6);
+    EXPECT_THROW(device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS16, {0}, {{"buffers", "1"}}), std::invalid_argument);
+    EXPECT_THROW(device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS16, {0}, {{"buffers", "many"}}), std::invalid_argument);
+    SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS16, {0},
+                                                  {{"buffers", "4"}, {"remote:format", "CS16"}, {"bufflen", "8192"}});
+    EXPECT_EQ(
+        TakeMessages(),
+        (Strings{"WARNING excalibur: stream argument bufflen is not known and is ignored; the one known is buffers"}));
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    std::vector<std::int16_t> buffer(2 * 4096);
+    Read1 read = ReadOnce(device, stream, buffer);
+    ASSERT_EQ(read.result, 4096);
+    const long long expected = read.timeNs + 4096 * 1000;
+    std::this_thread::sleep_for(100ms);  // 24 blocks come, 4 fit
+    std::vector<Read1> reads;
+    for (int i = 0; i < 4; ++i) reads.push_back(ReadOnce(device, stream, buffer));
+    read = ReadOnce(device, stream, buffer);
+    ASSERT_EQ(read.result, SOAPY_SDR_OVERFLOW);
+    EXPECT_TRUE(read.flags & SOAPY_SDR_HAS_TIME);
+    EXPECT_EQ(TakeMessages(), (Strings{"SSI O"}));
+    const Read1 after = ReadOnce(device, stream, buffer);
+    ASSERT_EQ(after.result, 4096);
+    EXPECT_EQ(after.timeNs, read.timeNs);
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        ASSERT_EQ(reads[i].result, 4096);
+        EXPECT_EQ(reads[i].timeNs, expected + 4096000LL * static_cast<long long>(i));
+    }
+    const long long lostNs = after.timeNs - (reads.back().timeNs + 4096000);
+    EXPECT_GT(lostNs, 0);
+    EXPECT_EQ(lostNs % 4096000, 0) << "whole blocks lost";
+    std::printf(
+        "overflow at 1 MHz with buffers=4: last read before it t=%lld ns (4096 pairs), first after it "
+        "t=%lld ns: %lld blocks (%.1f ms) lost, one \"O\"\n",
+        reads.back().timeNs, after.timeNs, lostNs / 4096000, static_cast<double>(lostNs) / 1e6);
+    device.closeStream(stream);
+}
+
+// The settings on the device and on receive channel 0 are one state; GNU
+// Radio writes them on the channel.
+TEST_F(SoapyDeviceTest, TheSettingsAreListedReadAndWrittenOnTheChannelAsOnTheDevice) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    TakeLog();
+    const auto keys = [](const SoapySDR::ArgInfoList& list) {
+        Strings found;
+        for (const auto& info : list) found.push_back(info.key);
+        return found;
+    };
+    EXPECT_EQ(keys(device.getSettingInfo()), (Strings{"dither", "noise_blanker"}));
+    EXPECT_EQ(keys(device.getSettingInfo(SOAPY_SDR_RX, 0)), (Strings{"dither", "noise_blanker"}));
+    device.writeSetting(SOAPY_SDR_RX, 0, "dither", "true");
+    device.writeSetting("noise_blanker", "true");
+    device.writeSetting(SOAPY_SDR_RX, 0, "noise_blanker", "false");
+    EXPECT_EQ(device.readSetting("dither"), "true");
+    EXPECT_EQ(device.readSetting(SOAPY_SDR_RX, 0, "dither"), "true");
+    EXPECT_EQ(device.readSetting(SOAPY_SDR_RX, 0, "noise_blanker"), "false");
+    const Strings calls = TakeLog();
+    EXPECT_EQ(calls, (Strings{"SetDithering 0 1", "SetADCNoiseBlanker 0 1", "SetADCNoiseBlanker 0 0"}));
+    std::printf("writeSetting(SOAPY_SDR_RX, 0, \"dither\", \"true\") -> driver call log: %s\n", calls[0].c_str());
+    EXPECT_THROW(device.writeSetting(SOAPY_SDR_RX, 1, "dither", "true"), std::invalid_argument);
+    EXPECT_THROW(device.getSettingInfo(SOAPY_SDR_TX, 0), std::invalid_argument);
+}
+
+// Each driver call a control makes is checked: a failure throws, naming the
+// call, is logged as an error, and the getters keep what the receiver has.
+TEST_F(SoapyDeviceTest, EachInjectedDriverFailureGivesItsError) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    struct Case {
+        const char* fail;
+        std::function<void()> action;
+        const char* message;
+        std::function<bool()> unchanged;
+    };
+    const Case cases[] = {
+        {"setfrequency", [&] { device.setFrequency(SOAPY_SDR_RX, 0, 7100000.0); },
+         "excalibur: the driver's SetFrequency failed (7100000 Hz); the receiver stays at 7050000 Hz",
+         [&] { return device.getFrequency(SOAPY_SDR_RX, 0) == 7050000.0; }},
+        {"setattenuator", [&] { device.setGain(SOAPY_SDR_RX, 0, -21.0); },
+         "excalibur: the driver's SetAttenuator failed (21 dB); the attenuator stays at 0 dB",
+         [&] { return device.getGain(SOAPY_SDR_RX, 0) == 0.0; }},
+        {"setdithering", [&] { device.writeSetting(SOAPY_SDR_RX, 0, "dither", "true"); },
+         "excalibur: the driver's SetDithering failed (on); dither stays false",
+         [&] { return device.readSetting("dither") == "false"; }},
+        {"setadcnoiseblanker", [&] { device.writeSetting("noise_blanker", "true"); },
+         "excalibur: the driver's SetADCNoiseBlanker failed (on); noise_blanker stays false",
+         [&] { return device.readSetting(SOAPY_SDR_RX, 0, "noise_blanker") == "false"; }},
+        {"setddc1", [&] { device.setSampleRate(SOAPY_SDR_RX, 0, 1e6); },
+         "excalibur: the driver's SetDDC1 failed (1000000 Hz); the rate stays 200000 Hz",
+         [&] { return device.getSampleRate(SOAPY_SDR_RX, 0) == 200000.0; }},
+    };
+    for (const Case& c : cases) {
+        testsupport::SetEnvironment("G31DDC_SIM_FAIL", c.fail);
+        try {
+            c.action();
+            ADD_FAILURE() << c.fail << ": no error";
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(std::string(error.what()), c.message);
+        }
+        testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+        EXPECT_EQ(TakeMessages(), (Strings{std::string("ERROR ") + c.message}));
+        EXPECT_TRUE(c.unchanged()) << c.fail;
+        std::printf("G31DDC_SIM_FAIL=%s: %s\n", c.fail, c.message);
+    }
+
+    // activateStream returns the error; the dead stream answers so.
+    SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, {0}, {});
+    std::vector<std::complex<float>> buffer(4096);
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", "startddc1");
+    EXPECT_EQ(device.activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR);
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+    Strings messages = TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              "ERROR excalibur: the driver's StartDDC1 failed (starting the stream at 200000 Hz); the stream is not "
+              "running");
+    std::printf("G31DDC_SIM_FAIL=startddc1: activateStream %d, %s\n", SOAPY_SDR_STREAM_ERROR, messages[0].c_str());
+    EXPECT_EQ(ReadOnce(device, stream, buffer, 100000).result, SOAPY_SDR_STREAM_ERROR);
+
+    // A restart that fails in a rate change: what came before, then the error.
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", "startddc1:3");  // the first start failed, the second runs
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    ASSERT_GT(ReadOnce(device, stream, buffer).result, 0);
+    try {
+        device.setSampleRate(SOAPY_SDR_RX, 0, 50000.0);
+        ADD_FAILURE() << "the restart's failure is not reported";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "excalibur: the driver's StartDDC1 failed (restarting the stream at 50000 Hz); the stream has "
+                  "stopped: readStream answers SOAPY_SDR_STREAM_ERROR until activateStream");
+        std::printf("G31DDC_SIM_FAIL=startddc1:N (a rate change's restart): %s\n", error.what());
+    }
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+    int result = 0;
+    for (int i = 0; i < 200 && (result = ReadOnce(device, stream, buffer, 100000).result) > 0; ++i) {}
+    EXPECT_EQ(result, SOAPY_SDR_STREAM_ERROR);
+    EXPECT_EQ(device.deactivateStream(stream, 0, 0), 0);
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0) << "activateStream brings the stream back";
+    EXPECT_GT(ReadOnce(device, stream, buffer).result, 0);
+
+    // A stream the driver does not stop: its memory stays for the driver's
+    // thread until the device is closed (ASan watches this).
+    TakeMessages();
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", "stopddc1");
+    EXPECT_EQ(device.deactivateStream(stream, 0, 0), SOAPY_SDR_STREAM_ERROR);
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+    EXPECT_EQ(device.activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR);
+    device.closeStream(stream);
+    EXPECT_EQ(
+        TakeMessages(),
+        (Strings{"ERROR excalibur: the driver's StopDDC1 failed (stopping the stream); its blocks are no longer read",
+                 "ERROR excalibur: activateStream: the driver's stream could not be stopped before; close the "
+                 "device"}));
+}
+
+// CS32 streams hand out the ring's slots: the carrier arrives at its level
+// through them, with the time of every block.
+TEST_F(SoapyDeviceTest, DirectBuffersHandOutTheRingsSlotsOfACs32Stream) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    device.setFrequency(SOAPY_SDR_RX, 0, 7040000.0);
+    SoapySDR::Stream* floats = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, {0}, {});
+    EXPECT_EQ(device.getNumDirectAccessBuffers(floats), 0u);
+    std::size_t index = 0;
+    const void* buffs[1] = {};
+    int flags = 0;
+    long long timeNs = 0;
+    EXPECT_EQ(device.acquireReadBuffer(floats, index, buffs, flags, timeNs, 1000), SOAPY_SDR_NOT_SUPPORTED);
+    device.closeStream(floats);
+
+    SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {{"buffers", "16"}});
+    ASSERT_EQ(device.getNumDirectAccessBuffers(stream), 16u);
+    std::vector<const void*> addresses;
+    for (std::size_t i = 0; i < 16; ++i) {
+        void* address[1] = {};
+        ASSERT_EQ(device.getDirectAccessBufferAddrs(stream, i, address), 0);
+        addresses.push_back(address[0]);
+    }
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    std::complex<double> sum = 0;
+    long long pairs = 0;
+    for (int block = 0; block < 5; ++block) {
+        const int n = device.acquireReadBuffer(stream, index, buffs, flags, timeNs, 500000);
+        ASSERT_EQ(n, 4096);
+        ASSERT_LT(index, 16u);
+        EXPECT_EQ(buffs[0], addresses[index]);
+        EXPECT_EQ(flags, SOAPY_SDR_HAS_TIME);
+        EXPECT_EQ(timeNs, pairs * 5000) << "200 kHz";
+        const auto* values = static_cast<const std::int32_t*>(buffs[0]);
+        for (int i = 0; i < n; ++i) sum += std::complex<double>(values[2 * i], values[2 * i + 1]);
+        pairs += n;
+        device.releaseReadBuffer(stream, index);
+    }
+    const double level = 20.0 * std::log10(std::abs(sum) / static_cast<double>(pairs) / 2147483648.0);
+    EXPECT_NEAR(level, -30.0, 1.0);
+    // Two held at once, released out of order; copies go on after them.
+    std::size_t first = 0, second = 0;
+    ASSERT_EQ(device.acquireReadBuffer(stream, first, buffs, flags, timeNs, 500000), 4096);
+    ASSERT_EQ(device.acquireReadBuffer(stream, second, buffs, flags, timeNs, 500000), 4096);
+    EXPECT_EQ(timeNs, (pairs + 4096) * 5000);
+    device.releaseReadBuffer(stream, second);
+    device.releaseReadBuffer(stream, first);
+    std::vector<std::int32_t> copy(2 * 4096);
+    const Read1 read = ReadOnce(device, stream, copy);
+    EXPECT_EQ(read.result, 4096);
+    EXPECT_EQ(read.timeNs, (pairs + 2 * 4096) * 5000);
+    device.releaseReadBuffer(stream, first);
+    EXPECT_TRUE(Contains(TakeMessages(), "releaseReadBuffer: buffer")) << "a second release is only warned of";
+    device.closeStream(stream);
+}
+
+// The lifecycle as clients stop a stream, each pattern 20 rounds; run under
+// ASan and TSan too. A reader waits in readStream (200 ms timeout) and the
+// main thread acts 30 ms later: the reader must be woken within 50 ms, and
+// nothing it uses is freed while it is inside. Even rounds stream no pairs;
+// odd rounds stream at 50 kHz, whose first block comes after 82 ms.
+class SoapyLifecycleDeviceTest : public SoapyDeviceTest {
+protected:
+    static constexpr int kRounds = 20;
+
+    // A reader thread: reads once, or until an error.
+    struct Waiter {
+        std::atomic<int> lastResult{0};
+        std::atomic<long long> returnedAtNs{0};
+        std::thread thread;
+
+        void Start(ExcaliburDevice& device, SoapySDR::Stream* stream, bool untilError) {
+            thread = std::thread([this, &device, stream, untilError] {
+                std::vector<std::complex<float>> buffer(4096);
+                for (;;) {
+                    const Read1 read = ReadOnce(device, stream, buffer, 200000);
+                    lastResult = read.result;
+                    returnedAtNs = std::chrono::steady_clock::now().time_since_epoch().count();
+                    if (!untilError || read.result == SOAPY_SDR_STREAM_ERROR) return;
+                }
+            });
+        }
+        double MillisecondsSince(std::chrono::steady_clock::time_point acted) const {
+            return static_cast<double>(returnedAtNs.load() - acted.time_since_epoch().count()) / 1e6;
+        }
+    };
+
+    // A device streaming as the round asks, with a reader waiting in it.
+    std::unique_ptr<ExcaliburDevice> Streaming(int round, const char* format, SoapySDR::Stream*& stream,
+                                               double rate = 50000.0) {
+        testsupport::SetEnvironment("G31DDC_SIM_BLOCK", round % 2 == 0 ? "0" : nullptr);
+        auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
+        device->setSampleRate(SOAPY_SDR_RX, 0, rate);
+        stream = device->setupStream(SOAPY_SDR_RX, format, {0}, {});
+        EXPECT_EQ(device->activateStream(stream, 0, 0, 0), 0);
+        return device;
+    }
+
+    void Woken(const Waiter& waiter, std::chrono::steady_clock::time_point acted, int expected) {
+        EXPECT_EQ(waiter.lastResult.load(), expected);
+        const double ms = waiter.MillisecondsSince(acted);
+        EXPECT_LT(ms, 50.0);
+        slowest = std::max(slowest, ms);
+    }
+
+    void Report(const char* pattern) {
+        std::printf("lifecycle: %d rounds of %s: clean, reader woken within %.1f ms at most\n", kRounds, pattern,
+                    slowest);
+    }
+
+    void SetUp() override {
+        SoapyDeviceTest::SetUp();
+        testsupport::SetEnvironment("G31DDC_SIM_LOG", nullptr);
+    }
+
+    double slowest = 0;
+};
+
+// SDR++: deactivateStream, closeStream, and only then join the reader.
+TEST_F(SoapyLifecycleDeviceTest, DeactivateThenCloseWhileAReaderWaits) {
+    for (int round = 0; round < kRounds; ++round) {
+        SoapySDR::Stream* stream = nullptr;
+        auto device = Streaming(round, SOAPY_SDR_CF32, stream);
+        Waiter waiter;
+        waiter.Start(*device, stream, false);
+        std::this_thread::sleep_for(30ms);
+        const auto acted = std::chrono::steady_clock::now();
+        EXPECT_EQ(device->deactivateStream(stream, 0, 0), 0);
+        if (round % 4 < 2) {
+            // Woken by the deactivation: nothing more to read.
+            while (waiter.returnedAtNs.load() == 0 && std::chrono::steady_clock::now() - acted < 1s) {
+                std::this_thread::sleep_for(1ms);
+            }
+            Woken(waiter, acted, SOAPY_SDR_TIMEOUT);
+            device->closeStream(stream);
+            waiter.thread.join();
+        } else {
+            // Closed at once: woken by whichever it sees first.
+            device->closeStream(stream);
+            waiter.thread.join();
+            const int got = waiter.lastResult.load();
+            EXPECT_TRUE(got == SOAPY_SDR_TIMEOUT || got == SOAPY_SDR_STREAM_ERROR) << got;
+            Woken(waiter, acted, got);
+        }
+        std::vector<std::complex<float>> buffer(16);
+        EXPECT_EQ(ReadOnce(*device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR) << "the closed handle";
+    }
+    Report("deactivateStream, closeStream, join (SDR++)");
+}
+
+TEST_F(SoapyLifecycleDeviceTest, CloseWhileAReaderWaitsAndReadsAgain) {
+    for (int round = 0; round < kRounds; ++round) {
+        SoapySDR::Stream* stream = nullptr;
+        auto device = Streaming(round, SOAPY_SDR_CF32, stream);
+        Waiter waiter;
+        waiter.Start(*device, stream, true);  // reads again with the closed handle
+        std::this_thread::sleep_for(30ms);
+        const auto acted = std::chrono::steady_clock::now();
+        device->closeStream(stream);
+        waiter.thread.join();
+        Woken(waiter, acted, SOAPY_SDR_STREAM_ERROR);
+        // A new stream gets a new handle; the old one stays closed.
+        SoapySDR::Stream* next = device->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {});
+        EXPECT_NE(next, stream);
+        std::vector<std::complex<float>> buffer(16);
+        EXPECT_EQ(ReadOnce(*device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR);
+        std::size_t index = 0;
+        const void* buffs[1] = {};
+        int flags = 0;
+        long long timeNs = 0;
+        EXPECT_EQ(device->acquireReadBuffer(stream, index, buffs, flags, timeNs, 1000), SOAPY_SDR_STREAM_ERROR);
+        device->releaseReadBuffer(stream, 0);
+        device->closeStream(next);
+    }
+    Report("closeStream while a reader waits, then readStream with the closed handle");
+}
+
+TEST_F(SoapyLifecycleDeviceTest, DestroyTheDeviceWhileAReaderWaits) {
+    for (int round = 0; round < kRounds; ++round) {
+        SoapySDR::Stream* stream = nullptr;
+        auto device = Streaming(round, SOAPY_SDR_CS16, stream);
+        Waiter waiter;
+        waiter.Start(*device, stream, false);
+        std::this_thread::sleep_for(30ms);
+        const auto acted = std::chrono::steady_clock::now();
+        device.reset();
+        waiter.thread.join();
+        Woken(waiter, acted, SOAPY_SDR_STREAM_ERROR);
+    }
+    Report("the device destroyed while a reader waits");
+}
+
+TEST_F(SoapyLifecycleDeviceTest, CloseWhileADirectBufferIsHeld) {
+    for (int round = 0; round < kRounds; ++round) {
+        SoapySDR::Stream* stream = nullptr;
+        auto device = Streaming(1, SOAPY_SDR_CS32, stream, 1e6);
+        std::size_t index = 0;
+        const void* buffs[1] = {};
+        int flags = 0;
+        long long timeNs = 0;
+        ASSERT_EQ(device->acquireReadBuffer(stream, index, buffs, flags, timeNs, 500000), 4096);
+        device->closeStream(stream);
+        device->releaseReadBuffer(stream, index);  // late: harmless
+        EXPECT_EQ(device->acquireReadBuffer(stream, index, buffs, flags, timeNs, 1000), SOAPY_SDR_STREAM_ERROR);
+        EXPECT_EQ(device->getNumDirectAccessBuffers(stream), 0u);
+        // A new stream streams and lends its buffers.
+        SoapySDR::Stream* next = device->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {});
+        ASSERT_EQ(device->activateStream(next, 0, 0, 0), 0);
+        ASSERT_EQ(device->acquireReadBuffer(next, index, buffs, flags, timeNs, 500000), 4096);
+        device->releaseReadBuffer(next, index);
+        device->closeStream(next);
+    }
+    std::printf(
+        "lifecycle: %d rounds of closeStream while a direct buffer is held, then the late "
+        "releaseReadBuffer: clean\n",
+        kRounds);
 }
