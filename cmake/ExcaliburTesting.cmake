@@ -26,6 +26,8 @@ function(excalibur_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${EXCALIBUR_GTEST})
   target_precompile_headers(${name} REUSE_FROM excalibur_test_pch)
+  # One translation unit per executable parses the shared headers once.
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON)
   # Through the precompiled header GCC 12 reports its known false positives
   # on libstdc++'s string copies inlined into test code.
   target_compile_options(${name} PRIVATE -Wno-array-bounds -Wno-stringop-overflow -Wno-stringop-overread)

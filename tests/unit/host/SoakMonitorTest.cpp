@@ -12,12 +12,12 @@ constexpr int count = 8192;                      // 4096 pairs
 constexpr double periodAt1MHz = 4096.0 / 1e6;    // 4.096 ms
 constexpr double periodAt50kHz = 4096.0 / 50e3;  // 81.92 ms
 
-int reportedRate = 0;
+int monitoredRate = 0;
 
-int EXCALIBUR_STDCALL FakeGetHWSR() { return reportedRate; }
+int EXCALIBUR_STDCALL FakeMonitoredRate() { return monitoredRate; }
 
 TEST(SoakMonitor, AStallIsAWaitOfMoreThanThreePeriodsOfTheBlockBefore) {
-    SoakMonitor monitor(&FakeGetHWSR);
+    SoakMonitor monitor(&FakeMonitoredRate);
     monitor.Arm(SoakMonitor::Clock::now(), 1000000);
     double t = 1.0;
     monitor.OnData(t, count);
@@ -42,7 +42,7 @@ TEST(SoakMonitor, AStallIsAWaitOfMoreThanThreePeriodsOfTheBlockBefore) {
 }
 
 TEST(SoakMonitor, TheWaitAtTheEndOfTheStreamIsJudgedToo) {
-    SoakMonitor monitor(&FakeGetHWSR);
+    SoakMonitor monitor(&FakeMonitoredRate);
     monitor.Arm(SoakMonitor::Clock::now(), 1000000);
     monitor.OnData(2.0, count);
     monitor.MarkStopped();
@@ -56,7 +56,7 @@ TEST(SoakMonitor, TheWaitAtTheEndOfTheStreamIsJudgedToo) {
 }
 
 TEST(SoakMonitor, TalliesCountsAndCountsDataAfterStopApart) {
-    SoakMonitor monitor(&FakeGetHWSR);
+    SoakMonitor monitor(&FakeMonitoredRate);
     monitor.OnData(0.5, 4);  // before Arm: not the soak's
     monitor.Arm(SoakMonitor::Clock::now(), 1000000);
     double t = 1.0;
@@ -78,11 +78,11 @@ TEST(SoakMonitor, TalliesCountsAndCountsDataAfterStopApart) {
 }
 
 TEST(SoakMonitor, CallbackRecordsStatus100WithGetHWSRAndHandsEverythingOnToTheCapture) {
-    reportedRate = 200000;
-    SampleCapture capture(&FakeGetHWSR);
+    monitoredRate = 200000;
+    SampleCapture capture(&FakeMonitoredRate);
     capture.Prepare(16, 1000000.0);
     capture.Arm();
-    SoakMonitor monitor(&FakeGetHWSR);
+    SoakMonitor monitor(&FakeMonitoredRate);
     std::vector<float> block(count, 0.25f);
 
     EXPECT_EQ(SoakMonitor::HostCallback(-1, 100, 0.0f, nullptr), 0);
