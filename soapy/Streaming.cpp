@@ -33,6 +33,27 @@ std::size_t ParseBuffers(const std::string& value) {
 
 std::chrono::microseconds Timeout(long timeoutUs) { return std::chrono::microseconds(std::max(timeoutUs, 0L)); }
 
+// Waits for the next block, time-stamps it; 0 when there is one to read,
+// otherwise what the reading call answers. An overflow is told once per lost
+// stretch, as "O" and as the call's answer, before the block after it.
+int AwaitBlock(SampleRing& ring, long timeoutUs, SampleRing::Pending& pending, int& flags, long long& timeNs) {
+    switch (ring.Peek(Timeout(timeoutUs), pending)) {
+        case SampleRing::Status::Ready: break;
+        case SampleRing::Status::Timeout:
+        case SampleRing::Status::Stopped: return SOAPY_SDR_TIMEOUT;
+        case SampleRing::Status::Dead:
+        case SampleRing::Status::Closed: return SOAPY_SDR_STREAM_ERROR;
+    }
+    flags = SOAPY_SDR_HAS_TIME;
+    timeNs = pending.timeNs;
+    if (pending.afterGap) {
+        ring.ClearGap();
+        SoapySDR::log(SOAPY_SDR_SSI, "O");
+        return SOAPY_SDR_OVERFLOW;
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::vector<std::string> ExcaliburDevice::getStreamFormats(int direction, std::size_t channel) const {
@@ -217,20 +238,7 @@ int ExcaliburDevice::readStream(SoapySDR::Stream* handle, void* const* buffs, st
     if (!rx) return SOAPY_SDR_STREAM_ERROR;
     if (numElems == 0) return 0;
     SampleRing::Pending pending;
-    switch (rx->ring.Peek(Timeout(timeoutUs), pending)) {
-        case SampleRing::Status::Ready: break;
-        case SampleRing::Status::Timeout:
-        case SampleRing::Status::Stopped: return SOAPY_SDR_TIMEOUT;
-        case SampleRing::Status::Dead:
-        case SampleRing::Status::Closed: return SOAPY_SDR_STREAM_ERROR;
-    }
-    flags = SOAPY_SDR_HAS_TIME;
-    timeNs = pending.timeNs;
-    if (pending.afterGap) {
-        rx->ring.ClearGap();
-        SoapySDR::log(SOAPY_SDR_SSI, "O");
-        return SOAPY_SDR_OVERFLOW;
-    }
+    if (const int waited = AwaitBlock(rx->ring, timeoutUs, pending, flags, timeNs); waited != 0) return waited;
     const std::size_t pairs = std::min(numElems, pending.pairs);
     ConvertPairs(rx->format, pending.values, buffs[0], pairs);
     rx->ring.Take(pairs);
@@ -259,20 +267,7 @@ int ExcaliburDevice::acquireReadBuffer(SoapySDR::Stream* handle, std::size_t& in
     if (!rx) return SOAPY_SDR_STREAM_ERROR;
     if (rx->format != StreamFormat::Cs32) return SOAPY_SDR_NOT_SUPPORTED;
     SampleRing::Pending pending;
-    switch (rx->ring.Peek(Timeout(timeoutUs), pending)) {
-        case SampleRing::Status::Ready: break;
-        case SampleRing::Status::Timeout:
-        case SampleRing::Status::Stopped: return SOAPY_SDR_TIMEOUT;
-        case SampleRing::Status::Dead:
-        case SampleRing::Status::Closed: return SOAPY_SDR_STREAM_ERROR;
-    }
-    flags = SOAPY_SDR_HAS_TIME;
-    timeNs = pending.timeNs;
-    if (pending.afterGap) {
-        rx->ring.ClearGap();
-        SoapySDR::log(SOAPY_SDR_SSI, "O");
-        return SOAPY_SDR_OVERFLOW;
-    }
+    if (const int waited = AwaitBlock(rx->ring, timeoutUs, pending, flags, timeNs); waited != 0) return waited;
     if (pending.moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
     index = rx->ring.Acquire();
     buffs[0] = pending.values;

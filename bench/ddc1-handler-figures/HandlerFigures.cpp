@@ -18,24 +18,15 @@
 
 #include "bench/ddc1-handler-figures/ProcessEnvironment.h"
 #include "bench/stream-figures/ExecutableFolder.h"
+#include "bench/stream-figures/PluginUnderTest.h"
 #include "host/LoadedModule.h"
 #include "host/NotificationWindow.h"
 #include "host/PluginLibrary.h"
 
 namespace {
 
-#if defined(_WIN32)
-constexpr char kPluginFile[] = "ExtIO_Excalibur.dll";
-constexpr char kSimulatorFile[] = "G31DDCAPI.dll";
-#else
-constexpr char kPluginFile[] = "ExtIO_Excalibur.so";
-constexpr char kSimulatorFile[] = "G31DDCAPI.so";
-#endif
+using namespace benchsetup;
 
-constexpr int kSampleMode1MHz = 4;
-constexpr int kExpectedRate = 1000000;
-constexpr int kTuneHz = 7050000;
-constexpr int kFloatIqHardwareType = 7;
 constexpr std::uint64_t kDefaultBlocks = 10000;
 // A stream that brings no block for this long has stalled.
 constexpr auto kStallLimit = std::chrono::seconds(10);

@@ -19,6 +19,7 @@
 
 #include "bench/stream-figures/BlockTimings.h"
 #include "bench/stream-figures/ExecutableFolder.h"
+#include "bench/stream-figures/PluginUnderTest.h"
 #include "host/LoadedModule.h"
 #include "host/NotificationWindow.h"
 #include "host/PluginLibrary.h"
@@ -27,19 +28,9 @@
 
 namespace {
 
-#if defined(_WIN32)
-constexpr char kPluginFile[] = "ExtIO_Excalibur.dll";
-constexpr char kSimulatorFile[] = "G31DDCAPI.dll";
-#else
-constexpr char kPluginFile[] = "ExtIO_Excalibur.so";
-constexpr char kSimulatorFile[] = "G31DDCAPI.so";
-#endif
+using namespace benchsetup;
 
-constexpr int kSampleMode1MHz = 4;
-constexpr int kExpectedRate = 1000000;
-constexpr int kTuneHz = 7050000;
 constexpr int kStatusSampleRateChanged = 100;
-constexpr int kFloatIqHardwareType = 7;
 // The host's own buffer: a ring of blocks, as a host keeps for its DSP thread.
 constexpr std::size_t kHostRingBlocks = 16;
 constexpr std::size_t kBlockFloats = 8192;
