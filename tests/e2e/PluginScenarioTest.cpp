@@ -682,6 +682,10 @@ protected:
         EXPECT_EQ(f->ExtIoGetActualSrateIdx(), record.sampleMode);
         EXPECT_EQ(f->GetHWSR(), static_cast<std::int32_t>(excalibur::SampleModeTable[record.sampleMode].sampleRate));
         EXPECT_EQ(f->GetActualAttIdx(), record.attenuator != 0 ? 0 : 1);
+        // A stopped receiver learns the rate at its next start.
+        EXPECT_EQ(f->StartHW(f->GetHWLO()), 4096);
+        AwaitBlock();
+        f->StopHW();
         const auto log = DriverLog();
         EXPECT_EQ(ModeOfDdc1Type(LastArgument(log, "SetDDC1 0 ")), record.sampleMode);
         EXPECT_EQ(LastArgument(log, "SetAttenuator 0 "), record.attenuator != 0 ? "21" : "0");
