@@ -7,7 +7,6 @@
 #include "panel/SettingsPersistence.h"
 #include "hostlink/ExParaBlock.h"
 #include "hostlink/HostNotifier.h"
-#include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
 #include "resources/ResourceIds.h"
 
@@ -47,13 +46,11 @@ ReceiverPanel::Lock::~Lock() {
     m_panel.m_operations.unlock();
 }
 
-bool ReceiverPanel::QueuedFromStream(Pending kind, std::function<void()> operation) {
-    if (!hostCallback.InsideDataCall()) return false;
+void ReceiverPanel::Queue(Pending kind, std::function<void()> operation) {
     const platform::WindowId window = Window();
     if (m_pending.Add(static_cast<int>(kind), std::move(operation)) && window != 0) {
         platform::PostPanelRequest(window, kRunPendingRequest);
     }
-    return true;
 }
 
 // Under the lock, from the outermost operation's end; an exception of one
@@ -126,7 +123,7 @@ void ReceiverPanel::StopStream() {
 
 std::int32_t ReceiverPanel::TuneTo(std::int32_t frequency) {
     if (QueuedFromStream(Pending::Tune, [this, frequency] { TuneTo(frequency); })) {
-        return std::clamp(frequency, driver::kMinFrequency, driver::kMaxFrequency);
+        return TunedFrequency(frequency);
     }
     Lock lock(*this);
     Tune(frequency);

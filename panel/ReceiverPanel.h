@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "panel/OperationLock.h"
 #include "panel/PanelDialog.h"
@@ -106,7 +107,14 @@ private:
     };
     // On the driver's thread inside a data call: queues the operation and
     // returns true; elsewhere false, and the caller runs it.
-    bool QueuedFromStream(Pending kind, std::function<void()> operation);
+    // The operation is wrapped only when it is queued: elsewhere this costs a check.
+    template <typename Operation>
+    bool QueuedFromStream(Pending kind, Operation&& operation) {
+        if (!hostCallback.InsideDataCall()) return false;
+        Queue(kind, std::forward<Operation>(operation));
+        return true;
+    }
+    void Queue(Pending kind, std::function<void()> operation);
     void RunPendingOperations();
 
     void BindControls(platform::WindowId dialog);

@@ -5,7 +5,7 @@
 // What the plug-in's concurrency needs of the system's threads.
 namespace platform {
 
-// Cheap enough for every block of the sample path: no thread-local storage.
+// The calling thread, named without thread-local storage.
 using ThreadId = std::uintptr_t;
 ThreadId CurrentThreadId();
 

@@ -139,8 +139,12 @@ void ReceiverDevice::TellHost(int status) {
     hostCallback.CallStatus(status);
 }
 
+std::int32_t ReceiverDevice::TunedFrequency(std::int32_t frequency) {
+    return std::clamp(frequency, driver::kMinFrequency, driver::kMaxFrequency);
+}
+
 void ReceiverDevice::Tune(std::int32_t frequency) {
-    const std::int32_t clamped = std::clamp(frequency, driver::kMinFrequency, driver::kMaxFrequency);
+    const std::int32_t clamped = TunedFrequency(frequency);
     loFrequency = clamped;
     if (deviceHandle >= 0) receiverApi.SetFrequency(deviceHandle, 0, static_cast<std::uint32_t>(clamped));
 }

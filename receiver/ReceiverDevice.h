@@ -48,6 +48,8 @@ public:
     void Stop();
     int SelectSampleMode(int mode);
     void Tune(std::int32_t frequency);
+    // What Tune makes of a requested frequency: the receiver's range.
+    static std::int32_t TunedFrequency(std::int32_t frequency);
     void PowerUp();
     void ApplyAttenuator(std::uint32_t on);
     void ApplyDithering(std::uint32_t on);
