@@ -143,6 +143,22 @@ Read1 ReadOnce(ExcaliburDevice& device, SoapySDR::Stream* stream, std::vector<Sa
     return read;
 }
 
+// One direct buffer as the caller gets it.
+struct Acquired {
+    int result = 0;
+    std::size_t index = 0;
+    const void* values = nullptr;
+    int flags = 0;
+    long long timeNs = 0;
+};
+Acquired AcquireOnce(ExcaliburDevice& device, SoapySDR::Stream* stream, long timeoutUs = 500000) {
+    Acquired got;
+    const void* buffs[1] = {};
+    got.result = device.acquireReadBuffer(stream, got.index, buffs, got.flags, got.timeNs, timeoutUs);
+    got.values = buffs[0];
+    return got;
+}
+
 bool Contains(const Strings& lines, const std::string& text) {
     return std::any_of(lines.begin(), lines.end(),
                        [&](const auto& line) { return line.find(text) != std::string::npos; });
@@ -529,11 +545,7 @@ TEST_F(SoapyDeviceTest, DirectBuffersHandOutTheRingsSlotsOfACs32Stream) {
     device.setFrequency(SOAPY_SDR_RX, 0, 7040000.0);
     SoapySDR::Stream* floats = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, {0}, {});
     EXPECT_EQ(device.getNumDirectAccessBuffers(floats), 0u);
-    std::size_t index = 0;
-    const void* buffs[1] = {};
-    int flags = 0;
-    long long timeNs = 0;
-    EXPECT_EQ(device.acquireReadBuffer(floats, index, buffs, flags, timeNs, 1000), SOAPY_SDR_NOT_SUPPORTED);
+    EXPECT_EQ(AcquireOnce(device, floats, 1000).result, SOAPY_SDR_NOT_SUPPORTED);
     device.closeStream(floats);
 
     SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {{"buffers", "16"}});
@@ -548,31 +560,32 @@ TEST_F(SoapyDeviceTest, DirectBuffersHandOutTheRingsSlotsOfACs32Stream) {
     std::complex<double> sum = 0;
     long long pairs = 0;
     for (int block = 0; block < 5; ++block) {
-        const int n = device.acquireReadBuffer(stream, index, buffs, flags, timeNs, 500000);
-        ASSERT_EQ(n, 4096);
-        ASSERT_LT(index, 16u);
-        EXPECT_EQ(buffs[0], addresses[index]);
-        EXPECT_EQ(flags, SOAPY_SDR_HAS_TIME);
-        EXPECT_EQ(timeNs, pairs * 5000) << "200 kHz";
-        const auto* values = static_cast<const std::int32_t*>(buffs[0]);
-        for (int i = 0; i < n; ++i) sum += std::complex<double>(values[2 * i], values[2 * i + 1]);
-        pairs += n;
-        device.releaseReadBuffer(stream, index);
+        const Acquired got = AcquireOnce(device, stream);
+        ASSERT_EQ(got.result, 4096);
+        ASSERT_LT(got.index, 16u);
+        EXPECT_EQ(got.values, addresses[got.index]);
+        EXPECT_EQ(got.flags, SOAPY_SDR_HAS_TIME);
+        EXPECT_EQ(got.timeNs, pairs * 5000) << "200 kHz";
+        const auto* values = static_cast<const std::int32_t*>(got.values);
+        for (int i = 0; i < got.result; ++i) sum += std::complex<double>(values[2 * i], values[2 * i + 1]);
+        pairs += got.result;
+        device.releaseReadBuffer(stream, got.index);
     }
     const double level = 20.0 * std::log10(std::abs(sum) / static_cast<double>(pairs) / 2147483648.0);
     EXPECT_NEAR(level, -30.0, 1.0);
     // Two held at once, released out of order; copies go on after them.
-    std::size_t first = 0, second = 0;
-    ASSERT_EQ(device.acquireReadBuffer(stream, first, buffs, flags, timeNs, 500000), 4096);
-    ASSERT_EQ(device.acquireReadBuffer(stream, second, buffs, flags, timeNs, 500000), 4096);
-    EXPECT_EQ(timeNs, (pairs + 4096) * 5000);
-    device.releaseReadBuffer(stream, second);
-    device.releaseReadBuffer(stream, first);
+    const Acquired first = AcquireOnce(device, stream);
+    const Acquired second = AcquireOnce(device, stream);
+    ASSERT_EQ(first.result, 4096);
+    ASSERT_EQ(second.result, 4096);
+    EXPECT_EQ(second.timeNs, (pairs + 4096) * 5000);
+    device.releaseReadBuffer(stream, second.index);
+    device.releaseReadBuffer(stream, first.index);
     std::vector<std::int32_t> copy(2 * 4096);
     const Read1 read = ReadOnce(device, stream, copy);
     EXPECT_EQ(read.result, 4096);
     EXPECT_EQ(read.timeNs, (pairs + 2 * 4096) * 5000);
-    device.releaseReadBuffer(stream, first);
+    device.releaseReadBuffer(stream, first.index);
     EXPECT_TRUE(Contains(TakeMessages(), "releaseReadBuffer: buffer")) << "a second release is only warned of";
     device.closeStream(stream);
 }
@@ -619,6 +632,14 @@ protected:
         return device;
     }
 
+    // Starts the reader and lets it wait; the time of the action that follows.
+    static std::chrono::steady_clock::time_point ReaderWaiting(Waiter& waiter, ExcaliburDevice& device,
+                                                               SoapySDR::Stream* stream, bool untilError) {
+        waiter.Start(device, stream, untilError);
+        std::this_thread::sleep_for(30ms);
+        return std::chrono::steady_clock::now();
+    }
+
     void Woken(const Waiter& waiter, std::chrono::steady_clock::time_point acted, int expected) {
         EXPECT_EQ(waiter.lastResult.load(), expected);
         const double ms = waiter.MillisecondsSince(acted);
@@ -645,9 +666,7 @@ TEST_F(SoapyLifecycleDeviceTest, DeactivateThenCloseWhileAReaderWaits) {
         SoapySDR::Stream* stream = nullptr;
         auto device = Streaming(round, SOAPY_SDR_CF32, stream);
         Waiter waiter;
-        waiter.Start(*device, stream, false);
-        std::this_thread::sleep_for(30ms);
-        const auto acted = std::chrono::steady_clock::now();
+        const auto acted = ReaderWaiting(waiter, *device, stream, false);
         EXPECT_EQ(device->deactivateStream(stream, 0, 0), 0);
         if (round % 4 < 2) {
             // Woken by the deactivation: nothing more to read.
@@ -676,9 +695,7 @@ TEST_F(SoapyLifecycleDeviceTest, CloseWhileAReaderWaitsAndReadsAgain) {
         SoapySDR::Stream* stream = nullptr;
         auto device = Streaming(round, SOAPY_SDR_CF32, stream);
         Waiter waiter;
-        waiter.Start(*device, stream, true);  // reads again with the closed handle
-        std::this_thread::sleep_for(30ms);
-        const auto acted = std::chrono::steady_clock::now();
+        const auto acted = ReaderWaiting(waiter, *device, stream, true);  // reads again with the closed handle
         device->closeStream(stream);
         waiter.thread.join();
         Woken(waiter, acted, SOAPY_SDR_STREAM_ERROR);
@@ -687,11 +704,7 @@ TEST_F(SoapyLifecycleDeviceTest, CloseWhileAReaderWaitsAndReadsAgain) {
         EXPECT_NE(next, stream);
         std::vector<std::complex<float>> buffer(16);
         EXPECT_EQ(ReadOnce(*device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR);
-        std::size_t index = 0;
-        const void* buffs[1] = {};
-        int flags = 0;
-        long long timeNs = 0;
-        EXPECT_EQ(device->acquireReadBuffer(stream, index, buffs, flags, timeNs, 1000), SOAPY_SDR_STREAM_ERROR);
+        EXPECT_EQ(AcquireOnce(*device, stream, 1000).result, SOAPY_SDR_STREAM_ERROR);
         device->releaseReadBuffer(stream, 0);
         device->closeStream(next);
     }
@@ -703,9 +716,7 @@ TEST_F(SoapyLifecycleDeviceTest, DestroyTheDeviceWhileAReaderWaits) {
         SoapySDR::Stream* stream = nullptr;
         auto device = Streaming(round, SOAPY_SDR_CS16, stream);
         Waiter waiter;
-        waiter.Start(*device, stream, false);
-        std::this_thread::sleep_for(30ms);
-        const auto acted = std::chrono::steady_clock::now();
+        const auto acted = ReaderWaiting(waiter, *device, stream, false);
         device.reset();
         waiter.thread.join();
         Woken(waiter, acted, SOAPY_SDR_STREAM_ERROR);
@@ -717,20 +728,18 @@ TEST_F(SoapyLifecycleDeviceTest, CloseWhileADirectBufferIsHeld) {
     for (int round = 0; round < kRounds; ++round) {
         SoapySDR::Stream* stream = nullptr;
         auto device = Streaming(1, SOAPY_SDR_CS32, stream, 1e6);
-        std::size_t index = 0;
-        const void* buffs[1] = {};
-        int flags = 0;
-        long long timeNs = 0;
-        ASSERT_EQ(device->acquireReadBuffer(stream, index, buffs, flags, timeNs, 500000), 4096);
+        const Acquired held = AcquireOnce(*device, stream);
+        ASSERT_EQ(held.result, 4096);
         device->closeStream(stream);
-        device->releaseReadBuffer(stream, index);  // late: harmless
-        EXPECT_EQ(device->acquireReadBuffer(stream, index, buffs, flags, timeNs, 1000), SOAPY_SDR_STREAM_ERROR);
+        device->releaseReadBuffer(stream, held.index);  // late: harmless
+        EXPECT_EQ(AcquireOnce(*device, stream, 1000).result, SOAPY_SDR_STREAM_ERROR);
         EXPECT_EQ(device->getNumDirectAccessBuffers(stream), 0u);
         // A new stream streams and lends its buffers.
         SoapySDR::Stream* next = device->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {});
         ASSERT_EQ(device->activateStream(next, 0, 0, 0), 0);
-        ASSERT_EQ(device->acquireReadBuffer(next, index, buffs, flags, timeNs, 500000), 4096);
-        device->releaseReadBuffer(next, index);
+        const Acquired lent = AcquireOnce(*device, next);
+        ASSERT_EQ(lent.result, 4096);
+        device->releaseReadBuffer(next, lent.index);
         device->closeStream(next);
     }
     std::printf(
