@@ -19,6 +19,20 @@ void PublishRecord() {
     published = exPara;
 }
 
+ExParaBlock ReplaceRecord(const ExParaBlock& block) {
+    std::lock_guard lock(publishedMutex);
+    const ExParaBlock old = exPara;
+    exPara = block;
+    return old;
+}
+
+PanelNoticeAddress StorePanelVisibility(std::uint8_t shown) {
+    std::lock_guard lock(publishedMutex);
+    exPara.panelVisible = shown;
+    published.panelVisible = shown;
+    return {exPara.hostWindow, exPara.msgPanel};
+}
+
 ExParaBlock PublishedRecord() {
     std::lock_guard lock(publishedMutex);
     return published;

@@ -58,7 +58,8 @@ static_assert(offsetof(ExParaBlock, levelOffset) == 68);
 static_assert(offsetof(ExParaBlock, reserved70) == 70);
 
 // The one record of the process: all zero at load. Operations change it one
-// at a time; readers on other threads see the copy last published.
+// at a time; readers on other threads see the copy last published. Its
+// panelVisible byte and whole-record copies go under the record's own lock.
 extern ExParaBlock exPara;
 
 // Makes exPara's present state what readers get. Called by an operation
@@ -66,6 +67,18 @@ extern ExParaBlock exPara;
 void PublishRecord();
 // The record as last published; never waits for an operation.
 ExParaBlock PublishedRecord();
+
+// The host's whole record in place of the plug-in's; returns the old one.
+// Taken with panelVisible's writer, which is not an operation.
+ExParaBlock ReplaceRecord(const ExParaBlock& block);
+// Stores the panel's visibility in the record and in the published copy,
+// without waiting for an operation. Returns where the host hears of it: its
+// window and the msgPanel number, as they stand.
+struct PanelNoticeAddress {
+    std::uint32_t hostWindow;
+    std::uint32_t msgPanel;
+};
+PanelNoticeAddress StorePanelVisibility(std::uint8_t shown);
 
 // The record's sample mode (200 kHz) from start-up until settings are loaded.
 inline constexpr std::uint8_t kStartUpSampleMode = 2;

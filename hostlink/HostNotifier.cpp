@@ -27,4 +27,10 @@ void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelW
     platform::PostToWindow(window, message, value, static_cast<std::intptr_t>(panelWindow));
 }
 
+void NotifyPanelShown(std::uint8_t shown, platform::WindowId panelWindow) {
+    const PanelNoticeAddress address = StorePanelVisibility(shown);
+    if (address.hostWindow == 0 || address.msgPanel == 0) return;
+    platform::PostToWindow(address.hostWindow, address.msgPanel, shown, static_cast<std::intptr_t>(panelWindow));
+}
+
 }  // namespace excalibur

@@ -15,4 +15,8 @@ enum class HostEvent { Panel, Attenuator, Dither, NoiseBlanker, SampleMode, Leve
 // result is ignored. Publishes the record first.
 void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow);
 
+// The panel was shown or hidden: panelVisible stored and msgPanel posted,
+// without waiting for an operation, since an operation may wait for this.
+void NotifyPanelShown(std::uint8_t shown, platform::WindowId panelWindow);
+
 }  // namespace excalibur

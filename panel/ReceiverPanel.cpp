@@ -1,6 +1,7 @@
 #include "panel/ReceiverPanel.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -19,10 +20,11 @@ constexpr std::uint32_t kHelpTextColor = 196;  // red 196, green 0, blue 0
 constexpr int kBoldFont = 1;
 constexpr int kImageLeftOfLabel = 0;
 // What another thread asks of the panel's thread.
-constexpr int kRefreshRequest = 1;
+constexpr int kCatchUpRequest = 1;
 constexpr int kShowRequest = 2;
 constexpr int kHideRequest = 3;
-constexpr int kRunPendingRequest = 4;
+// How long ShowGUI and HideGUI wait for a panel thread that does not pump.
+constexpr auto kShowAnswerTimeout = std::chrono::seconds(1);
 
 const char* SampleButtonLabel(int mode) { return SampleModeTable[ClampSampleMode(mode)].buttonLabel; }
 
@@ -32,35 +34,13 @@ ReceiverPanel::ReceiverPanel() : PanelDialog(IDD_RECEIVER_PANEL), m_nShowFlag(pl
 
 ReceiverPanel::~ReceiverPanel() { DestroyWindow(); }
 
-ReceiverPanel::Lock::Lock(ReceiverPanel& panel) : m_panel(panel) {
-    m_panel.m_operations.lock();
-    ++m_panel.m_nOperationDepth;
+void ReceiverPanel::QueueFromStream(Pending kind, std::function<void()> request) {
+    if (m_operations.Queue(static_cast<int>(kind), std::move(request))) RequestCatchUp();
 }
 
-ReceiverPanel::Lock::~Lock() {
-    if (m_panel.m_nOperationDepth == 1) {
-        m_panel.RunPendingOperations();
-        PublishRecord();
-    }
-    --m_panel.m_nOperationDepth;
-    m_panel.m_operations.unlock();
-}
-
-void ReceiverPanel::Queue(Pending kind, std::function<void()> operation) {
+void ReceiverPanel::RequestCatchUp() {
     const platform::WindowId window = Window();
-    if (m_pending.Add(static_cast<int>(kind), std::move(operation)) && window != 0) {
-        platform::PostPanelRequest(window, kRunPendingRequest);
-    }
-}
-
-// Under the lock, from the outermost operation's end; an exception of one
-// queued operation ends it alone, as the export's guard would have.
-void ReceiverPanel::RunPendingOperations() {
-    while (const std::function<void()> operation = m_pending.Take()) {
-        try {
-            operation();
-        } catch (...) {}
-    }
+    if (window != 0 && !m_bCatchUpRequested.exchange(true)) platform::PostPanelRequest(window, kCatchUpRequest);
 }
 
 void ReceiverPanel::BindControls(platform::WindowId dialog) {
@@ -75,7 +55,7 @@ void ReceiverPanel::BindControls(platform::WindowId dialog) {
 }
 
 int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
-    Lock lock(*this);
+    Turn turn(*this);
     AttachWindow(dialog);
     BindControls(dialog);
     m_hIcon = platform::SetSmallIconFromResource(
@@ -99,35 +79,26 @@ int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
 int ReceiverPanel::CreateOnce() {
     // A stream, hence a data call, exists only once the window does.
     if (Window() != 0) return -1;
-    Lock lock(*this);
-    if (Window() != 0) return -1;
+    Turn turn(*this);
+    if (!turn || Window() != 0) return -1;
     CreateModeless();
     return DeviceHandle() >= 0 ? 1 : 0;
 }
 
+// Two requests, so that a stop made later supersedes the start and not the tuning.
 int ReceiverPanel::StartStream(std::int32_t frequency) {
-    if (QueuedFromStream(Pending::Start, [this, frequency] { StartStream(frequency); })) {
-        return 1 << samplesPerBufferLog2;
-    }
-    Lock lock(*this);
-    Start();
-    Tune(frequency);
+    Operate(Pending::Stream, [this] { Start(); });
+    TuneTo(frequency);
     return 1 << samplesPerBufferLog2;
 }
 
 void ReceiverPanel::StopStream() {
-    if (QueuedFromStream(Pending::Stop, [this] { StopStream(); })) return;
-    Lock lock(*this);
-    Stop();
+    Operate(Pending::Stream, [this] { Stop(); });
 }
 
 std::int32_t ReceiverPanel::TuneTo(std::int32_t frequency) {
-    if (QueuedFromStream(Pending::Tune, [this, frequency] { TuneTo(frequency); })) {
-        return TunedFrequency(frequency);
-    }
-    Lock lock(*this);
-    Tune(frequency);
-    return loFrequency;
+    Operate(Pending::Tune, [this, frequency] { Tune(frequency); });
+    return TunedFrequency(frequency);
 }
 
 platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) const {
@@ -138,99 +109,99 @@ platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) const {
 bool ReceiverPanel::AttenuatorOn() const { return PublishedRecord().attenuator != 0; }
 
 void ReceiverPanel::StoreRecord(const ExParaBlock& block) {
-    if (QueuedFromStream(Pending::StoreRecord, [this, block] { StoreRecord(block); })) return;
-    Lock lock(*this);
-    std::memcpy(&exPara, &block, sizeof exPara);
+    Operate(Pending::StoreRecord, [block] { ReplaceRecord(block); });
 }
 
 void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
-    if (QueuedFromStream(Pending::ApplyRecord, [this, block] { ApplyRecord(block); })) return;
-    Lock lock(*this);
-    const ExParaBlock old = exPara;
-    std::memcpy(&exPara, &block, sizeof exPara);
-    if (exPara.levelOffset != old.levelOffset) ChangeLevelOffset(exPara.levelOffset);
-    if (exPara.attenuator != old.attenuator) ChangeAttenuator(exPara.attenuator);
-    if (exPara.dither != old.dither) ChangeDithering(exPara.dither);
-    if (exPara.noiseBlanker != old.noiseBlanker) ChangeNoiseBlanker(exPara.noiseBlanker);
+    Operate(Pending::ApplyRecord, [this, block] {
+        const ExParaBlock old = ReplaceRecord(block);
+        if (exPara.levelOffset != old.levelOffset) ChangeLevelOffset(exPara.levelOffset);
+        if (exPara.attenuator != old.attenuator) ChangeAttenuator(exPara.attenuator);
+        if (exPara.dither != old.dither) ChangeDithering(exPara.dither);
+        if (exPara.noiseBlanker != old.noiseBlanker) ChangeNoiseBlanker(exPara.noiseBlanker);
+    });
 }
 
 bool ReceiverPanel::ControlsAreOurs() {
     const platform::WindowId window = Window();
     if (window == 0 || platform::OwnedByCallingThread(window)) return true;
-    // One refresh shows every change made before it runs.
-    if (!m_refreshRequested.exchange(true)) platform::PostPanelRequest(window, kRefreshRequest);
+    RequestCatchUp();
     return false;
 }
 
 void ReceiverPanel::ChangeAttenuator(std::uint32_t on) {
-    if (QueuedFromStream(Pending::Attenuator, [this, on] { ChangeAttenuator(on); })) return;
-    Lock lock(*this);
-    ApplyAttenuator(on);
-    NotifyHost(HostEvent::Attenuator, exPara.attenuator, Window());
-    if (ControlsAreOurs()) m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
-    // Hosts that list the attenuator steps read GetActualAttIdx again.
-    TellHost(kStatusAttenuatorChanged);
+    Operate(Pending::Attenuator, [this, on] {
+        ApplyAttenuator(on);
+        NotifyHost(HostEvent::Attenuator, exPara.attenuator, Window());
+        if (ControlsAreOurs()) m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
+        // Hosts that list the attenuator steps read GetActualAttIdx again.
+        TellHost(kStatusAttenuatorChanged);
+    });
 }
 
 void ReceiverPanel::ChangeDithering(std::uint32_t on) {
-    if (QueuedFromStream(Pending::Dither, [this, on] { ChangeDithering(on); })) return;
-    Lock lock(*this);
-    ApplyDithering(on);
-    NotifyHost(HostEvent::Dither, exPara.dither, Window());
-    if (ControlsAreOurs()) m_DitheringButton.SetCheckState(exPara.dither, true);
+    Operate(Pending::Dither, [this, on] {
+        ApplyDithering(on);
+        NotifyHost(HostEvent::Dither, exPara.dither, Window());
+        if (ControlsAreOurs()) m_DitheringButton.SetCheckState(exPara.dither, true);
+    });
 }
 
 void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) {
-    if (QueuedFromStream(Pending::NoiseBlanker, [this, on] { ChangeNoiseBlanker(on); })) return;
-    Lock lock(*this);
-    ApplyNoiseBlanker(on);
-    NotifyHost(HostEvent::NoiseBlanker, exPara.noiseBlanker, Window());
-    if (ControlsAreOurs()) m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
+    Operate(Pending::NoiseBlanker, [this, on] {
+        ApplyNoiseBlanker(on);
+        NotifyHost(HostEvent::NoiseBlanker, exPara.noiseBlanker, Window());
+        if (ControlsAreOurs()) m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
+    });
 }
 
 void ReceiverPanel::ChangeSampleMode(int mode, SkipWhen skip) {
-    if (QueuedFromStream(Pending::SampleMode, [this, mode, skip] { ChangeSampleMode(mode, skip); })) return;
-    Lock lock(*this);
-    if (skip == SkipWhen::ModeStored && mode == static_cast<int>(exPara.sampleMode)) return;
-    if (skip == SkipWhen::ModeInForce && mode == SampleModeOfRate(sampleRate)) return;
-    SelectSampleMode(mode);
-    RefreshControls();
-    NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());
+    Operate(Pending::SampleMode, [this, mode, skip] {
+        if (skip == SkipWhen::ModeStored && mode == static_cast<int>(exPara.sampleMode)) return;
+        if (skip == SkipWhen::ModeInForce && mode == SampleModeOfRate(sampleRate)) return;
+        SelectSampleMode(mode);
+        RefreshControls();
+        NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());
+    });
 }
 
 void ReceiverPanel::ChangeLevelOffset(int decibels) {
-    if (QueuedFromStream(Pending::LevelOffset, [this, decibels] { ChangeLevelOffset(decibels); })) return;
-    Lock lock(*this);
-    const auto offset = static_cast<std::int16_t>(std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax));
-    exPara.levelOffset = offset;
-    if (ControlsAreOurs()) ShowLevel(offset);
-    if (exPara.hostWindow != 0) {
-        NotifyHost(HostEvent::LevelOffset, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(offset)), Window());
-    }
-    ApplyLevelOffset(offset);
+    Operate(Pending::LevelOffset, [this, decibels] {
+        const auto offset = static_cast<std::int16_t>(std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax));
+        exPara.levelOffset = offset;
+        if (ControlsAreOurs()) ShowLevel(offset);
+        if (exPara.hostWindow != 0) {
+            NotifyHost(HostEvent::LevelOffset, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(offset)),
+                       Window());
+        }
+        ApplyLevelOffset(offset);
+    });
 }
 
 void ReceiverPanel::ToggleAttenuator() {
-    Lock lock(*this);
+    Turn turn(*this);
+    if (!turn) return;
     exPara.attenuator = exPara.attenuator == 0 ? 1 : 0;
     ChangeAttenuator(exPara.attenuator);
 }
 
 void ReceiverPanel::ToggleDithering() {
-    Lock lock(*this);
+    Turn turn(*this);
+    if (!turn) return;
     exPara.dither = exPara.dither == 0 ? 1 : 0;
     ChangeDithering(exPara.dither);
 }
 
 void ReceiverPanel::ToggleNoiseBlanker() {
-    Lock lock(*this);
+    Turn turn(*this);
+    if (!turn) return;
     exPara.noiseBlanker = exPara.noiseBlanker == 0 ? 1 : 0;
     ChangeNoiseBlanker(exPara.noiseBlanker);
 }
 
 void ReceiverPanel::RefreshControls() {
-    Lock lock(*this);
-    if (!ControlsAreOurs()) return;
+    Turn turn(*this);
+    if (!turn || !ControlsAreOurs()) return;
     m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
     m_DitheringButton.SetCheckState(exPara.dither, true);
     m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
@@ -248,25 +219,35 @@ void ReceiverPanel::ShowLevel(int decibels) {
 void ReceiverPanel::OnSampleChosen() { ChangeSampleMode(m_SampleButton.m_nMenuCommand - ID_SAMPLES_50KHZ); }
 
 int ReceiverPanel::OnLevelSpin(int delta) {
-    Lock lock(*this);
-    ChangeLevelOffset(static_cast<std::int16_t>(exPara.levelOffset + delta));
+    Turn turn(*this);
+    if (turn) ChangeLevelOffset(static_cast<std::int16_t>(exPara.levelOffset + delta));
     return 0;
 }
 
+// Takes no turn: a caller inside an operation may wait for the panel's
+// thread to answer, and that thread must not wait for the operation.
 void ReceiverPanel::ShowPanel(int show) {
-    if (QueuedFromStream(Pending::Show, [this, show] { ShowPanel(show); })) return;
-    platform::WindowId window = 0;
-    {
-        Lock lock(*this);
-        m_nShowFlag = show != 0 ? platform::kPositionShowWindow : platform::kPositionHideWindow;
-        window = Window();
-    }
-    if (window == 0) return;
-    // Showing sends the window its shown-or-hidden event: only its own thread does it.
-    if (!platform::OwnedByCallingThread(window)) {
-        platform::PostPanelRequest(window, show != 0 ? kShowRequest : kHideRequest);
+    if (hostCallback.InsideDataCall()) {
+        QueueFromStream(Pending::Show, [this, show] { ShowPanel(show); });
         return;
     }
+    m_operations.Supersede(static_cast<int>(Pending::Show));
+    if (m_operations.Closed()) return;
+    m_nShowFlag = show != 0 ? platform::kPositionShowWindow : platform::kPositionHideWindow;
+    const platform::WindowId window = Window();
+    if (window == 0) return;
+    // Showing sends the window its shown-or-hidden event: only its own thread
+    // does it, and the caller returns when it has.
+    if (platform::OwnedByCallingThread(window)) {
+        ShowOnThisThread(show);
+    } else {
+        platform::SendPanelRequest(window, show != 0 ? kShowRequest : kHideRequest, kShowAnswerTimeout);
+    }
+}
+
+void ReceiverPanel::ShowOnThisThread(int show) {
+    const platform::WindowId window = Window();
+    if (window == 0 || m_operations.Closed()) return;
     if (show != 0) {
         if (!platform::IsVisible(window)) platform::ShowWindowBy(window, platform::kShowShow);
         platform::BringToForeground(window);
@@ -297,46 +278,50 @@ void ReceiverPanel::OnCommand(int controlId, int notification) {
 int ReceiverPanel::OnSpinDelta(int controlId, int delta) { return controlId == m_nSpinnerId ? OnLevelSpin(delta) : 0; }
 
 void ReceiverPanel::OnCloseRequest() {
+    if (m_operations.Closed()) return;
     platform::ShowWindowBy(Window(), platform::kShowHide);
-    Lock lock(*this);
-    NotifyHost(HostEvent::Panel, 0, Window());
+    NotifyPanelShown(0, Window());
 }
 
 void ReceiverPanel::OnVisibilityChanged(int shown, int) {
-    Lock lock(*this);
-    exPara.panelVisible = static_cast<std::uint8_t>(shown);
-    NotifyHost(HostEvent::Panel, static_cast<std::uintptr_t>(shown), Window());
+    if (m_operations.Closed()) return;
+    NotifyPanelShown(static_cast<std::uint8_t>(shown), Window());
 }
 
 void ReceiverPanel::OnPanelRequest(int request) {
     switch (request) {
-        case kRefreshRequest:
-            m_refreshRequested = false;
-            RefreshControls();
+        case kCatchUpRequest:
+            m_bCatchUpRequested = false;
+            RefreshControls();  // its turn runs the queue
             break;
-        case kRunPendingRequest: {
-            Lock lock(*this);  // its end runs them
-            break;
-        }
-        case kShowRequest: ShowPanel(platform::kShowShow); break;
-        case kHideRequest: ShowPanel(platform::kShowHide); break;
+        case kShowRequest: ShowOnThisThread(platform::kShowShow); break;
+        case kHideRequest: ShowOnThisThread(platform::kShowHide); break;
         default: break;
     }
 }
 
-void ReceiverPanel::ShutDown(bool withoutMessages) {
+// Nothing new starts from here on. FreeLibrary waits for an operation
+// already running (serving no messages: this thread holds the loader lock);
+// at process exit it takes no lock, since Windows has ended the other
+// threads, the holder among them.
+void ReceiverPanel::ShutDown(bool processExiting) {
+    m_operations.Close(!processExiting);
     const platform::WindowId window = Window();
     if (window == 0) return;
-    if (!withoutMessages && platform::OwnedByCallingThread(window)) {
+    if (!processExiting && platform::OwnedByCallingThread(window)) {
         DestroyWindow();
         return;
     }
-    OnPanelDestroy();
+    CloseAndSave();
     platform::AbandonPanelWindow(window);
 }
 
 void ReceiverPanel::OnPanelDestroy() {
-    Lock lock(*this);
+    m_operations.Close(true);
+    CloseAndSave();
+}
+
+void ReceiverPanel::CloseAndSave() {
     Close();
     SaveParameterSettings(exPara);
     const platform::Rect rect = platform::ScreenRect(Window());

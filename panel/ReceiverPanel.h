@@ -5,9 +5,8 @@
 #include <functional>
 #include <utility>
 
-#include "panel/OperationLock.h"
+#include "panel/OperationSequence.h"
 #include "panel/PanelDialog.h"
-#include "panel/PendingOperations.h"
 #include "hostlink/ExParaBlock.h"
 #include "receiver/ReceiverDevice.h"
 #include "widgets/MyButton.h"
@@ -20,11 +19,11 @@ namespace excalibur {
 //
 // Threads (docs/threads.md): the exports run on any of the host's threads,
 // the window's handlers on the panel's thread, the stream handler on the
-// driver's. Operations run one at a time under the operation lock, with the
-// host's status calls inside them; reads take only the published record.
-// An operation asked for from inside a data callback is queued, not waited
+// driver's. Operations run one at a time and in order, with the host's
+// status calls inside them; reads take only the published record. An
+// operation asked for from inside a data callback is queued, not waited
 // for. Controls are changed on the panel's thread only; another thread asks
-// it for one refresh.
+// it to catch up. Showing and hiding never wait for an operation.
 class ReceiverPanel : public PanelDialog, public ReceiverDevice {
 public:
     ReceiverPanel();
@@ -60,7 +59,7 @@ public:
     void RefreshControls();
     // Unload: the window's destruction, done without a message to the window
     // when this thread does not own it or the process is ending.
-    void ShutDown(bool withoutMessages);
+    void ShutDown(bool processExiting);
     void ShowPanel(int show);
     void OnSampleChosen();
     int OnLevelSpin(int delta);
@@ -78,23 +77,27 @@ public:
     const MyButton& SampleButton() const { return m_SampleButton; }
 
 private:
-    // One operation's hold of the lock. The outermost one publishes the
-    // record and runs the operations queued meanwhile before it lets go.
-    class Lock {
+    // One operation's turn in the sequence; false once unloading began.
+    class Turn {
     public:
-        explicit Lock(ReceiverPanel& panel);
-        ~Lock();
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
+        explicit Turn(ReceiverPanel& panel) : m_sequence(panel.m_operations), m_nDepth(m_sequence.Enter()) {}
+        // Readers see what the operation changed once it ends.
+        ~Turn() {
+            if (m_nDepth != 0) m_sequence.Leave(&PublishRecord);
+        }
+        Turn(const Turn&) = delete;
+        Turn& operator=(const Turn&) = delete;
+        explicit operator bool() const { return m_nDepth != 0; }
 
     private:
-        ReceiverPanel& m_panel;
+        OperationSequence& m_sequence;
+        int m_nDepth;
     };
 
-    // What may be queued from inside a data callback; one of each at most.
+    // The kinds of request a data callback may make; a queued one is merged
+    // with a later one of its kind.
     enum class Pending {
-        Start,
-        Stop,
+        Stream,
         Tune,
         StoreRecord,
         ApplyRecord,
@@ -105,28 +108,37 @@ private:
         LevelOffset,
         Show
     };
-    // On the driver's thread inside a data call: queues the operation and
-    // returns true; elsewhere false, and the caller runs it.
-    // The operation is wrapped only when it is queued: elsewhere this costs a check.
-    template <typename Operation>
-    bool QueuedFromStream(Pending kind, Operation&& operation) {
-        if (!hostCallback.InsideDataCall()) return false;
-        Queue(kind, std::forward<Operation>(operation));
-        return true;
+    // From inside a data call, on the driver's thread: an operation that
+    // stops the stream waits for that very call, so the request is queued.
+    void QueueFromStream(Pending kind, std::function<void()> request);
+    // Runs the body as an operation of the kind, or queues it. A request
+    // that runs now supersedes the queued ones of its kind, which are older.
+    // It is wrapped for the queue only when it is queued.
+    template <typename Body>
+    void Operate(Pending kind, Body body) {
+        if (hostCallback.InsideDataCall()) {
+            QueueFromStream(kind, [this, kind, body] { Operate(kind, body); });
+            return;
+        }
+        m_operations.Supersede(static_cast<int>(kind));
+        Turn turn(*this);
+        if (turn) body();
     }
-    void Queue(Pending kind, std::function<void()> operation);
-    void RunPendingOperations();
+    // One posted request makes the panel's thread run the queue and refresh
+    // the controls, however many changes come before it runs.
+    void RequestCatchUp();
+    void ShowOnThisThread(int show);
+    // Unloading: the receiver closed, the settings and position saved.
+    void CloseAndSave();
 
     void BindControls(platform::WindowId dialog);
     void ShowLevel(int decibels);
     // True when this thread may update the controls itself; otherwise the
-    // panel's thread has been asked to refresh them.
+    // panel's thread has been asked to catch up.
     bool ControlsAreOurs();
 
-    OperationLock m_operations;
-    int m_nOperationDepth = 0;  // changed only under m_operations
-    PendingOperations m_pending;
-    std::atomic<bool> m_refreshRequested{false};
+    OperationSequence m_operations;
+    std::atomic<bool> m_bCatchUpRequested{false};
 
     int m_nSpinnerId = 0;
     MyButton m_AttenuatorButton;
@@ -136,7 +148,7 @@ private:
     MyButton m_DitheringButton;
     MyButton m_NoiseBlankerButton;
     int m_nLevelLabelId = 0;
-    std::uint32_t m_nShowFlag;
+    std::atomic<std::uint32_t> m_nShowFlag;
     void* m_hIcon = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/WindowTypes.h"
 
 // What the control panel needs of a window system: a modeless dialog from the
@@ -49,6 +51,11 @@ bool OwnedByCallingThread(WindowId window);
 // Queues a request for the window's own thread, which runs it through
 // OnPanelRequest; never waits for that thread.
 void PostPanelRequest(WindowId window, int request);
+// As SendMessageTimeout: runs the request on the window's own thread and
+// returns once it has run, serving what is sent to this thread meanwhile.
+// False when that thread did not answer in time; it runs the request when
+// it next serves its messages.
+bool SendPanelRequest(WindowId window, int request, std::chrono::milliseconds timeout);
 
 void ShowWindowBy(WindowId window, int command);
 bool IsVisible(WindowId window);

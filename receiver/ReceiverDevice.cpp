@@ -96,6 +96,7 @@ int ReceiverDevice::Close() {
 }
 
 int ReceiverDevice::Start() {
+    streamWanted = true;
     if (deviceHandle < 0) return 0;
     hostCallback.ExpectNewStreamThread();
     if (!driver::StartDdc1(receiverApi, deviceHandle, ddc1TypeIndex, callbacks, reinterpret_cast<std::uintptr_t>(this),
@@ -107,6 +108,11 @@ int ReceiverDevice::Start() {
 }
 
 void ReceiverDevice::Stop() {
+    streamWanted = false;
+    StopDriverStream();
+}
+
+void ReceiverDevice::StopDriverStream() {
     streaming = 0;
     if (deviceHandle < 0) return;
     driver::StopDdc1(receiverApi, deviceHandle);
@@ -121,7 +127,7 @@ int ReceiverDevice::SelectSampleMode(int mode) {
     if (deviceHandle < 0) return 0;
     mode = ClampSampleMode(mode);
     const bool wasStreaming = streaming == 1;
-    if (wasStreaming) Stop();
+    if (wasStreaming) StopDriverStream();
     exPara.sampleMode = static_cast<std::uint8_t>(mode);
     sampleRate = SampleModeTable[mode].sampleRate;
     ddc1TypeIndex = SampleModeTable[mode].ddc1TypeIndex;
@@ -130,7 +136,7 @@ int ReceiverDevice::SelectSampleMode(int mode) {
     // Between the stop and the restart, so that no block at the new rate
     // reaches the host before it has read the rate.
     TellHost(kStatusSampleRateChanged);
-    if (wasStreaming) Start();
+    if (wasStreaming && streamWanted && streaming == 0) Start();
     return 1;
 }
 

@@ -71,6 +71,8 @@ public:
     const float* SampleBuffer() const { return sampleBuffer.get(); }
 
 protected:
+    void StopDriverStream();
+
     struct AlignedFree {
         void operator()(float* buffer) const;
     };
@@ -80,6 +82,11 @@ protected:
     std::uint32_t ddc1Type = 0;
     g31ddc::StreamCallbacks callbacks{};
     std::int32_t streaming = 0;
+    // The wish for a stream, kept apart from the driver's state: Start sets
+    // it, Stop clears it, a selection's stop and restart leave it. The
+    // restart goes by it as it stands after the status call, in which the
+    // host may have stopped the stream.
+    bool streamWanted = false;
     std::int32_t deviceHandle = -1;
     std::unique_ptr<float[], AlignedFree> sampleBuffer;
     // Read by the stream thread for every block while the panel may change it.

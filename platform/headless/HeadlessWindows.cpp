@@ -106,23 +106,38 @@ int DispatchPanelRequests() {
 }
 
 void SendToWindow(WindowId window, const std::function<void()>& call) {
+    SendToWindowWithin(window, call, std::chrono::hours(24 * 365));
+}
+
+bool SendToWindowWithin(WindowId window, const std::function<void()>& call, std::chrono::milliseconds timeout) {
     auto& system = System();
     std::unique_lock lock(system.mutex);
     const auto found = system.windows.find(window);
-    if (found == system.windows.end()) return;
+    if (found == system.windows.end()) return false;
     const std::thread::id owner = found->second.owner;
     if (owner == std::this_thread::get_id()) {
         lock.unlock();
         call();
-        return;
+        return true;
     }
     bool done = false;
     system.sent.push_back({owner, &call, &done});
     system.posted.notify_all();
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto ours = [&](const detail::SentCall& sent) { return sent.done == &done; };
     // A sender serves what is sent to it meanwhile, as on Windows.
+    const auto woken = [&] { return done || SentToThisThread(system); };
     for (;;) {
-        system.posted.wait(lock, [&] { return done || SentToThisThread(system); });
-        if (done) return;
+        if (!system.posted.wait_until(lock, end, woken)) {
+            const auto unanswered = std::find_if(system.sent.begin(), system.sent.end(), ours);
+            if (unanswered != system.sent.end()) {
+                system.sent.erase(unanswered);
+                return false;
+            }
+            // Taken up already: it runs now, and the sender waits for its end.
+            system.posted.wait(lock, woken);
+        }
+        if (done) return true;
         lock.unlock();
         platform::ServeSentMessages();
         lock.lock();

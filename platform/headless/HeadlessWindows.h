@@ -45,6 +45,9 @@ int DispatchPanelRequests();
 // from its message loop or while it waits (platform::ServeSentMessages), and
 // returns once it has run. On the window's own thread it runs at once.
 void SendToWindow(WindowId window, const std::function<void()>& call);
+// As SendMessageTimeout: false, with the call withdrawn unrun, when the
+// window's thread has not taken it up within the timeout (or the window is gone).
+bool SendToWindowWithin(WindowId window, const std::function<void()>& call, std::chrono::milliseconds timeout);
 
 }  // namespace headless
 

@@ -100,6 +100,17 @@ void PostPanelRequest(WindowId window, int request) {
     system.posted.notify_all();
 }
 
+bool SendPanelRequest(WindowId window, int request, std::chrono::milliseconds timeout) {
+    const bool answered = headless::SendToWindowWithin(
+        window,
+        [window, request] {
+            if (DialogEvents* events = EventsOf(window)) events->OnPanelRequest(request);
+        },
+        timeout);
+    if (!answered) PostPanelRequest(window, request);
+    return answered;
+}
+
 void ShowWindowBy(WindowId window, int command) {
     const bool show = command != kShowHide;
     if (!SetVisible(window, show)) return;

@@ -92,6 +92,12 @@ void PostPanelRequest(WindowId window, int request) {
     PostMessageA(AsHwnd(window), kPanelRequestMessage, static_cast<WPARAM>(request), 0);
 }
 
+bool SendPanelRequest(WindowId window, int request, std::chrono::milliseconds timeout) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(AsHwnd(window), kPanelRequestMessage, static_cast<WPARAM>(request), 0, SMTO_NORMAL,
+                               static_cast<UINT>(timeout.count()), &result) != 0;
+}
+
 void ShowWindowBy(WindowId window, int command) { ShowWindow(AsHwnd(window), command); }
 
 bool IsVisible(WindowId window) { return IsWindowVisible(AsHwnd(window)) != FALSE; }

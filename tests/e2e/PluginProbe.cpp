@@ -4,6 +4,9 @@
 //                                     the main thread unloads the plug-in meanwhile
 //   plugin-probe PLUGIN init          InitHW alone; prints its result and any message
 //                                     box the plug-in showed (answered with OK)
+//   plugin-probe PLUGIN exit-in-operation  a host thread stays inside the status call
+//                                     of a sample-rate change while the main thread ends
+//                                     the process; prints "exit-at MS" (steady clock) first
 // Exit status 0 when it got as far as it should; the caller checks the rest.
 #include <atomic>
 #include <chrono>
@@ -20,9 +23,16 @@
 namespace {
 
 std::atomic<int> blocks{0};
+std::atomic<bool> holdStatusCalls{false};
+std::atomic<bool> insideStatusCall{false};
 
+// A status handler that takes its time, as one showing a message box does.
 int CountBlocks(int, int status, float, void*) {
     if (status == 0) ++blocks;
+    if (status == 100 && holdStatusCalls) {
+        insideStatusCall = true;
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+    }
     return 0;
 }
 
@@ -36,6 +46,13 @@ bool StartStreaming(const host::ExtIoFunctions& f) {
     return f.StartHW(7050000) == 4096;
 }
 
+void PrintExitTime() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::printf("exit-at %lld\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+    std::fflush(stdout);
+}
+
 void PumpFor(host::NotificationWindow& window, std::chrono::milliseconds duration) {
     const auto end = std::chrono::steady_clock::now() + duration;
     while (std::chrono::steady_clock::now() < end) window.Pump(std::chrono::milliseconds(10));
@@ -45,7 +62,7 @@ void PumpFor(host::NotificationWindow& window, std::chrono::milliseconds duratio
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: plugin-probe PLUGIN exit|other-thread|init\n");
+        std::fprintf(stderr, "usage: plugin-probe PLUGIN exit|other-thread|init|exit-in-operation\n");
         return 2;
     }
     const std::string mode = argv[2];
@@ -59,7 +76,20 @@ int main(int argc, char** argv) {
         if (!plugin.Open(argv[1], error) || !StartStreaming(plugin.Functions())) return 3;
         PumpFor(window, std::chrono::milliseconds(300));
         if (blocks == 0) return 4;
+        PrintExitTime();
         std::exit(0);  // no StopHW, no unload: the process ends under the plug-in
+    }
+
+    if (mode == "exit-in-operation") {
+        host::NotificationWindow window(log, numbers);
+        if (!plugin.Open(argv[1], error) || !StartStreaming(plugin.Functions())) return 3;
+        holdStatusCalls = true;
+        const int otherMode = plugin.Functions().ExtIoGetActualSrateIdx() == 4 ? 3 : 4;
+        std::thread hostThread([&] { plugin.Functions().SetSamples(otherMode); });
+        hostThread.detach();
+        while (!insideStatusCall) window.Pump(std::chrono::milliseconds(1));
+        PrintExitTime();
+        std::exit(0);
     }
 
     if (mode == "init") {

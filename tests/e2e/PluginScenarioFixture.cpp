@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -130,4 +131,41 @@ void PluginScenario::Pump(std::chrono::milliseconds duration) {
 bool PluginScenario::DriverLogHas(const std::string& line) {
     const auto log = DriverLog();
     return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+InitResult CallInitHW(const host::ExtIoFunctions& f) {
+    char name[64];
+    char model[64];
+    std::memset(name, '#', sizeof name);
+    std::memset(model, '#', sizeof model);
+    int type = 0;
+    const int result = f.InitHW(name, model, &type);
+    return {result, name, model, type};
+}
+
+std::string LastArgument(const std::vector<std::string>& log, const std::string& call) {
+    for (auto line = log.rbegin(); line != log.rend(); ++line) {
+        if (line->rfind(call, 0) == 0) return line->substr(line->rfind(' ') + 1);
+    }
+    return "";
+}
+
+void AwaitBlock() {
+    const int before = PluginScenario::Counts().dataBlocks;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    while (PluginScenario::Counts().dataBlocks == before && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+int RunProbe(const std::string& mode, const std::string& folder) {
+    const std::string command = "\"" + folder + "/plugin-probe\" \"" + folder + "/" +
+                                testsupport::LibraryFile("ExtIO_Excalibur") + "\" " + mode + " > probe.txt";
+#ifdef _WIN32
+    // cmd.exe drops the first and the last quote of the line.
+    return std::system(("\"" + command + "\"").c_str());
+#else
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }

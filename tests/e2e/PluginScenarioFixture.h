@@ -89,3 +89,22 @@ protected:
 };
 
 std::ostream& operator<<(std::ostream& out, const PluginScenario::Posted& posted);
+
+struct InitResult {
+    int result;
+    std::string name;
+    std::string model;
+    int type;
+};
+InitResult CallInitHW(const host::ExtIoFunctions& f);
+
+// The last argument the driver was given by the call whose log line starts so.
+std::string LastArgument(const std::vector<std::string>& log, const std::string& call);
+
+// Waits, within bounds, for the stream to deliver a block.
+void AwaitBlock();
+
+// Runs the probe from a folder (the build's by default) with the plug-in
+// beside it, in the current directory; its exit status. Its output goes to
+// probe.txt in the current directory.
+int RunProbe(const std::string& mode, const std::string& folder = testsupport::ExecutableFolder());

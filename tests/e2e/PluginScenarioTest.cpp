@@ -14,27 +14,6 @@
 
 using Posts = std::vector<PluginScenario::Posted>;
 
-namespace {
-
-struct InitResult {
-    int result;
-    std::string name;
-    std::string model;
-    int type;
-};
-
-InitResult CallInitHW(const host::ExtIoFunctions& f) {
-    char name[64];
-    char model[64];
-    std::memset(name, '#', sizeof name);
-    std::memset(model, '#', sizeof model);
-    int type = 0;
-    const int result = f.InitHW(name, model, &type);
-    return {result, name, model, type};
-}
-
-}  // namespace
-
 TEST_F(PluginScenario, InitHWNamesTheReceiverAndCreatesOneWindow) {
     LoadPlugin();
     const auto first = CallInitHW(*f);
@@ -273,25 +252,6 @@ TEST_F(PluginScenario, UnloadWhileStreamingClosesTheDriverAndSaves) {
     EXPECT_EQ(log[log.size() - 1], "CloseDevice 0");
     EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
 }
-
-namespace {
-
-// Runs the probe from a folder (the build's by default) with the plug-in
-// beside it, in the current directory; its exit status. Its output goes to
-// probe.txt in the current directory.
-int RunProbe(const std::string& mode, const std::string& folder = testsupport::ExecutableFolder()) {
-    const std::string command = "\"" + folder + "/plugin-probe\" \"" + folder + "/" +
-                                testsupport::LibraryFile("ExtIO_Excalibur") + "\" " + mode + " > probe.txt";
-#ifdef _WIN32
-    // cmd.exe drops the first and the last quote of the line.
-    return std::system(("\"" + command + "\"").c_str());
-#else
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-}
-
-}  // namespace
 
 TEST_F(PluginScenario, ProcessExitWhileStreamingClosesTheDriverAndSaves) {
     std::filesystem::current_path(folder);
@@ -604,28 +564,11 @@ namespace {
 constexpr int kHostRounds = 60;
 constexpr auto kHangLimit = std::chrono::seconds(60);
 
-// The last argument the driver was given by the call whose log line starts so.
-std::string LastArgument(const std::vector<std::string>& log, const std::string& call) {
-    for (auto line = log.rbegin(); line != log.rend(); ++line) {
-        if (line->rfind(call, 0) == 0) return line->substr(line->rfind(' ') + 1);
-    }
-    return "";
-}
-
 int ModeOfDdc1Type(const std::string& type) {
     for (int mode = 0; mode < excalibur::kSampleModeCount; ++mode) {
         if (std::to_string(excalibur::SampleModeTable[mode].ddc1TypeIndex) == type) return mode;
     }
     return -1;
-}
-
-// Waits, within bounds, for the stream to deliver a block.
-void AwaitBlock() {
-    const int before = PluginScenario::Counts().dataBlocks;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (PluginScenario::Counts().dataBlocks == before && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
 }
 
 std::atomic<platform::WindowId> panelOfScenario{0};

@@ -1,0 +1,359 @@
+// How hosts really call the plug-in, from several threads, inside their own
+// callbacks, while they unload or exit; and the call orders of public ExtIO
+// hosts. Each threads pattern repeats, since a race shows in some runs only;
+// a hang fails the case through the watchdog.
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "receiver/SampleModes.h"
+#include "tests/e2e/PluginScenarioFixture.h"
+#include "tests/support/PanelDriver.h"
+
+namespace {
+
+constexpr int kRepetitions = 20;
+constexpr auto kHangLimit = std::chrono::seconds(90);
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+// What the host's callback does beside counting, set per pattern.
+std::atomic<int> statusAction{0};
+std::atomic<int> dataAction{0};
+std::atomic<int> requestsMade{0};
+std::atomic<platform::WindowId> windowOfMainThread{0};
+
+enum StatusAction { kNone, kStop, kStopThenStart, kSendToTheMainThread };
+enum DataAction { kNothing, kTuneOnce, kStopOnce, kAttenuatorEveryBlock };
+
+constexpr std::int32_t kQueuedFrequency = 7100000;
+constexpr std::int32_t kLaterFrequency = 7200000;
+
+void HostCallbackActions(const host::ExtIoFunctions& f, int, int status) {
+    if (status == 100 || status == 125) {
+        switch (statusAction.exchange(kNone)) {
+            case kStop: f.StopHW(); break;
+            case kStopThenStart:
+                f.StopHW();
+                f.StartHW(f.GetHWLO());
+                break;
+            case kSendToTheMainThread: paneldriver::SendNothing(windowOfMainThread); break;
+            default: break;
+        }
+        return;
+    }
+    switch (dataAction.load()) {
+        case kTuneOnce:
+            if (dataAction.exchange(kNothing) == kTuneOnce) f.SetHWLO(kQueuedFrequency);
+            break;
+        case kStopOnce:
+            if (dataAction.exchange(kNothing) == kStopOnce) f.StopHW();
+            break;
+        case kAttenuatorEveryBlock: f.SetAtt(PluginScenario::Counts().dataBlocks % 2); break;
+        default: return;
+    }
+    ++requestsMade;
+}
+
+std::size_t Count(const std::vector<std::string>& lines, std::size_t from, const std::string& prefix) {
+    return static_cast<std::size_t>(std::count_if(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end(),
+                                                  [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
+}
+
+void WaitFor(const std::atomic<int>& counter, int atLeast) {
+    const auto end = Clock::now() + std::chrono::seconds(5);
+    while (counter < atLeast && Clock::now() < end) std::this_thread::sleep_for(milliseconds(1));
+}
+
+}  // namespace
+
+class HostPatterns : public PluginScenario {
+protected:
+    void SetUp() override {
+        PluginScenario::SetUp();
+        statusAction = kNone;
+        dataAction = kNothing;
+    }
+
+    // On this thread, the panel's: the plug-in loaded, a host window, the
+    // callback, the receiver initialised and streaming.
+    void StartStreaming(int mode = 3) {
+        LoadPlugin();
+        UseHostWindow();
+        RegisterCallback();
+        ASSERT_EQ(CallInitHW(*f).result, 1);
+        f->SetSamples(mode);
+        ASSERT_EQ(f->StartHW(7050000), 4096);
+        Counts().hook = &HostCallbackActions;
+        AwaitBlock();
+    }
+
+    // Blocks delivered during the next stretch of time.
+    int BlocksWithin(milliseconds duration) {
+        const int before = Counts().dataBlocks;
+        std::this_thread::sleep_for(duration);
+        return Counts().dataBlocks - before;
+    }
+};
+
+// A loader's order (TempestSDR's): its GUI thread initialises, shows the panel
+// and then pumps for as long as the plug-in is loaded; a reader thread streams;
+// the main thread hides the panel and at once unloads.
+TEST_F(HostPatterns, HideThenUnloadFromAnotherThreadReturnsAtOnce) {
+    Watchdog watchdog(kHangLimit, "hide, then unload from another thread");
+    for (int round = 0; round < kRepetitions; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        LoadPlugin();
+        std::atomic<int> stage{0};
+        std::thread gui([&] {
+            host::NotificationLog log;
+            host::NotificationWindow own(log, numbers);
+            const InitResult init = CallInitHW(*f);
+            RegisterCallback();
+            f->OpenHW();
+            f->ShowGUI();
+            stage = init.result == 1 ? 1 : -1;
+            while (stage != 3) own.Pump(milliseconds(5));
+            // Messages may still reach the abandoned panel; they must not reach our code.
+            const auto end = Clock::now() + (round == kRepetitions - 1 ? milliseconds(1000) : milliseconds(100));
+            while (Clock::now() < end) own.Pump(milliseconds(5));
+        });
+        while (stage == 0) std::this_thread::sleep_for(milliseconds(1));
+        ASSERT_EQ(stage, 1);
+        std::thread reader([&] {
+            f->StartHW(7050000);
+            AwaitBlock();
+            f->SetHWLO(7060000);
+            f->StopHW();
+        });
+        reader.join();
+        f->HideGUI();
+        const auto start = Clock::now();
+        UnloadPlugin();
+        const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+        stage = 3;
+        gui.join();
+        EXPECT_LT(took.count(), 100);
+        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+    }
+}
+
+#ifdef _WIN32
+namespace {
+
+// How long after the probe's exit call the process was gone, in ms.
+long long ExitLatency(const std::string& mode) {
+    if (RunProbe(mode) != 0) return -1;
+    const auto ended = std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count();
+    std::ifstream probe("probe.txt");
+    std::string word;
+    long long exitAt = 0;
+    probe >> word >> exitAt;
+    return word == "exit-at" ? ended - exitAt : -1;
+}
+
+}  // namespace
+
+// Windows ends the other threads before the plug-in's DLL_PROCESS_DETACH,
+// the one inside the operation among them. Wine itself takes a while to end
+// any process: the measure is the same exit with no operation running.
+TEST_F(HostPatterns, ExitDuringAnOperationEndsTheProcessAndSaves) {
+    std::filesystem::current_path(folder);
+    const long long usual = ExitLatency("exit");
+    ASSERT_GE(usual, 0);
+    for (int round = 0; round < kRepetitions; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::filesystem::remove(SettingsFile());
+        const long long latency = ExitLatency("exit-in-operation");
+        ASSERT_GE(latency, 0);
+        EXPECT_LT(latency, usual + 1000) << "an exit with no operation running took " << usual << " ms";
+        EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
+        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+    }
+}
+#endif
+
+// The host's status handler stops the stream (and perhaps starts it again)
+// inside a sample-rate change: the change goes by the state the host left.
+TEST_F(HostPatterns, StopInsideTheRateChangeStaysStopped) {
+    StartStreaming();
+    f->StopHW();
+    for (int round = 0; round < kRepetitions; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const bool restart = round % 2 == 1;
+        const int mode = round % excalibur::kSampleModeCount;
+        f->StartHW(7050000);
+        AwaitBlock();
+        const std::size_t logBefore = DriverLog().size();
+        statusAction = restart ? kStopThenStart : kStop;
+        f->SetSamples(mode);
+        const auto log = DriverLog();
+        EXPECT_EQ(Count(log, logBefore, "StartDDC1"), restart ? 1u : 0u);
+        if (restart) {
+            EXPECT_EQ(LastArgument(log, "SetDDC1 0 "), std::to_string(excalibur::SampleModeTable[mode].ddc1TypeIndex));
+            EXPECT_GT(BlocksWithin(milliseconds(200)), 0);
+        } else {
+            EXPECT_EQ(BlocksWithin(milliseconds(200)), 0);
+        }
+        f->StopHW();
+    }
+}
+
+// An older request queued from the data callback never takes effect after a
+// newer one made once it returned, on the panel's thread before it pumps.
+TEST_F(HostPatterns, AQueuedRequestNeverOvertakesALaterOne) {
+    StartStreaming();
+    for (int round = 0; round < kRepetitions; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int made = requestsMade;
+        if (round % 2 == 0) {
+            dataAction = kTuneOnce;
+            WaitFor(requestsMade, made + 1);
+            EXPECT_EQ(f->SetHWLO(kLaterFrequency), kLaterFrequency);
+            Pump(milliseconds(30));
+            EXPECT_EQ(f->GetHWLO(), kLaterFrequency);
+            EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(kLaterFrequency));
+            f->SetHWLO(7050000);
+        } else {
+            dataAction = kStopOnce;
+            WaitFor(requestsMade, made + 1);
+            f->StartHW(7050000);
+            Pump(milliseconds(30));
+            EXPECT_GT(BlocksWithin(milliseconds(100)), 0) << "a queued stop undid a later start";
+        }
+    }
+}
+
+// The host unloads while its data callback asks for a change on every block:
+// nothing reaches the host from the plug-in once the unload began.
+TEST_F(HostPatterns, NothingRunsOnceTheUnloadBegan) {
+    for (int round = 0; round < kRepetitions; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        StartStreaming(4);
+        dataAction = kAttenuatorEveryBlock;
+        Pump(milliseconds(50));
+        ASSERT_GT(Counts().attenuatorNotices, 0) << "the queued changes ran";
+        // Quiet, so that every message queued for us was posted before the unload...
+        dataAction = kNothing;
+        Pump(milliseconds(50));
+        TakePosts();
+        // ...and requests queued again, which only an operation on this thread could run.
+        const int made = requestsMade;
+        dataAction = kAttenuatorEveryBlock;
+        WaitFor(requestsMade, made + 2);
+        const int statusCalls = Counts().attenuatorNotices + Counts().rateChanges;
+        UnloadPlugin();
+        dataAction = kNothing;
+        EXPECT_EQ(Counts().attenuatorNotices + Counts().rateChanges, statusCalls);
+        EXPECT_EQ(TakePosts(), std::vector<Posted>{});
+        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+    }
+}
+
+// A status handler on a host thread sends to a window of the thread that is
+// calling SetCallback at that moment: both go on.
+TEST_F(HostPatterns, SetCallbackServesAStatusHandlerThatSendsToIt) {
+    StartStreaming();
+    Watchdog watchdog(kHangLimit, "SetCallback and a sending status handler");
+    excalibur::ExParaBlock record{};
+    windowOfMainThread = static_cast<platform::WindowId>(f->GetExPara(&record));
+    for (int round = 0; round < kRepetitions; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        statusAction = kSendToTheMainThread;
+        const int notices = Counts().attenuatorNotices;
+        const auto start = Clock::now();
+        std::thread hostThread([&] { f->SetAtt(round % 2); });
+        WaitFor(Counts().attenuatorNotices, notices + 1);
+        RegisterCallback();
+        hostThread.join();
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+        Counts().hook = &HostCallbackActions;
+    }
+}
+
+// A console host whose first InitHW came from a thread that never pumps:
+// a request from the data callback has taken effect when its next
+// operation returns.
+TEST_F(HostPatterns, AQueuedRequestRunsBeforeTheNextOperationWithoutAPump) {
+    LoadPlugin();
+    UseHostWindow();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    ASSERT_EQ(f->StartHW(7050000), 4096);
+    Counts().hook = &HostCallbackActions;
+    for (int round = 0; round < kRepetitions; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        f->SetHWLO(7050000);
+        const int made = requestsMade;
+        dataAction = kTuneOnce;
+        WaitFor(requestsMade, made + 1);
+        f->SetDither(round % 2);
+        EXPECT_EQ(f->GetHWLO(), kQueuedFrequency);
+        EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(kQueuedFrequency));
+    }
+}
+
+// The call orders of public ExtIO hosts, each once, with the samples checked.
+TEST_F(HostPatterns, PublicHostsCallOrdersStream) {
+    const auto streamsFor = [&](milliseconds duration) {
+        const int blocks = Counts().dataBlocks;
+        Pump(duration);
+        const double expected = f->GetHWSR() * (duration.count() / 1000.0) / 4096;
+        EXPECT_GT(Counts().dataBlocks - blocks, expected * 0.7);
+        EXPECT_EQ(Counts().lastCount, 8192);
+    };
+    struct PublicHost {
+        const char* name;
+        std::function<void()> run;
+    };
+    const std::vector<PublicHost> hosts = {
+        {"linrad",
+         [&] {
+             CallInitHW(*f);
+             RegisterCallback();
+             f->OpenHW();
+             f->StartHW(144000000);
+             EXPECT_EQ(f->GetHWLO(), 50000000);
+             EXPECT_EQ(f->GetHWSR(), 200000);
+             f->ShowGUI();
+             streamsFor(milliseconds(4000));
+             f->StopHW();
+             f->CloseHW();
+         }},
+        {"the sdr-j family",
+         [&] {
+             CallInitHW(*f);
+             RegisterCallback();
+             f->OpenHW();
+             EXPECT_EQ(f->GetHWSR(), 200000);
+             f->ShowGUI();
+             EXPECT_EQ(f->SetHWLO(14070000), 14070000);
+             f->StartHW(14070000);
+             streamsFor(milliseconds(500));
+             EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), "14070000");
+         }},
+        {"a Python ctypes host",
+         [&] {
+             CallInitHW(*f);
+             RegisterCallback();
+             f->OpenHW();
+             f->StartHW(7050000);
+             f->SetHWLO(7100000);
+             int rates = 0;
+             for (double rate = 0; f->ExtIoGetSrates(rates, &rate) == 0;) ++rates;
+             EXPECT_EQ(rates, excalibur::kSampleModeCount);
+             EXPECT_EQ(f->ExtIoGetActualSrateIdx(), 2);
+             EXPECT_EQ(f->ExtIoSetSrate(3), 0);
+             streamsFor(milliseconds(500));
+             f->StopHW();
+         }},
+    };
+    for (const auto& publicHost : hosts) {
+        SCOPED_TRACE(publicHost.name);
+        LoadPlugin();
+        publicHost.run();
+        UnloadPlugin();
+        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+    }
+}
