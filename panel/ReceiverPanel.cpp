@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "panel/SettingsPersistence.h"
 #include "hostlink/ExParaBlock.h"
@@ -240,8 +241,20 @@ void ReceiverPanel::ShowPanel(int show) {
     // does it, and the caller returns when it has.
     if (platform::OwnedByCallingThread(window)) {
         ShowOnThisThread(show);
-    } else {
-        platform::SendPanelRequest(window, show != 0 ? kShowRequest : kHideRequest, kShowAnswerTimeout);
+        return;
+    }
+    const int request = show != 0 ? kShowRequest : kHideRequest;
+    if (platform::SendPanelRequest(window, request, kShowAnswerTimeout)) return;
+    // Not answered in time: the panel's thread was busy with it (a hide can
+    // take Wine a second), or it does not pump; then it does it when it does.
+    AwaitShowAnswer(true);
+    platform::PostPanelRequest(window, request);
+}
+
+void ReceiverPanel::AwaitShowAnswer(bool servingSentMessages) {
+    while (m_nShowAnswers.load() != 0) {
+        if (servingSentMessages) platform::ServeSentMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
@@ -294,8 +307,12 @@ void ReceiverPanel::OnPanelRequest(int request) {
             m_bCatchUpRequested = false;
             RefreshControls();  // its turn runs the queue
             break;
-        case kShowRequest: ShowOnThisThread(platform::kShowShow); break;
-        case kHideRequest: ShowOnThisThread(platform::kShowHide); break;
+        case kShowRequest:
+        case kHideRequest:
+            ++m_nShowAnswers;
+            ShowOnThisThread(request == kShowRequest ? platform::kShowShow : platform::kShowHide);
+            --m_nShowAnswers;
+            break;
         default: break;
     }
 }
@@ -312,6 +329,8 @@ void ReceiverPanel::ShutDown(bool processExiting) {
         DestroyWindow();
         return;
     }
+    // The panel's thread may still be in a hide for another thread, with our code on its stack.
+    if (!processExiting) AwaitShowAnswer(false);
     CloseAndSave();
     platform::AbandonPanelWindow(window);
 }

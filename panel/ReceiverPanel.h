@@ -128,6 +128,8 @@ private:
     // the controls, however many changes come before it runs.
     void RequestCatchUp();
     void ShowOnThisThread(int show);
+    // Until the panel's thread ends a show or hide it has begun for another thread.
+    void AwaitShowAnswer(bool servingSentMessages);
     // Unloading: the receiver closed, the settings and position saved.
     void CloseAndSave();
 
@@ -139,6 +141,8 @@ private:
 
     OperationSequence m_operations;
     std::atomic<bool> m_bCatchUpRequested{false};
+    // Shows and hides that the panel's thread is doing for another thread.
+    std::atomic<int> m_nShowAnswers{0};
 
     int m_nSpinnerId = 0;
     MyButton m_AttenuatorButton;

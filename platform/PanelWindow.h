@@ -53,8 +53,8 @@ bool OwnedByCallingThread(WindowId window);
 void PostPanelRequest(WindowId window, int request);
 // As SendMessageTimeout: runs the request on the window's own thread and
 // returns once it has run, serving what is sent to this thread meanwhile.
-// False when that thread did not answer in time; it runs the request when
-// it next serves its messages.
+// False when that thread did not answer in time; the request may then be
+// lost, or still run.
 bool SendPanelRequest(WindowId window, int request, std::chrono::milliseconds timeout);
 
 void ShowWindowBy(WindowId window, int command);

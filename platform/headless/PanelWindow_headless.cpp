@@ -101,14 +101,12 @@ void PostPanelRequest(WindowId window, int request) {
 }
 
 bool SendPanelRequest(WindowId window, int request, std::chrono::milliseconds timeout) {
-    const bool answered = headless::SendToWindowWithin(
+    return headless::SendToWindowWithin(
         window,
         [window, request] {
             if (DialogEvents* events = EventsOf(window)) events->OnPanelRequest(request);
         },
         timeout);
-    if (!answered) PostPanelRequest(window, request);
-    return answered;
 }
 
 void ShowWindowBy(WindowId window, int command) {

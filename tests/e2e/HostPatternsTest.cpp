@@ -139,6 +139,37 @@ TEST_F(HostPatterns, HideThenUnloadFromAnotherThreadReturnsAtOnce) {
     }
 }
 
+// From another thread, ShowGUI and HideGUI return once the panel's thread
+// has done them, so that the record already tells; a panel's thread that
+// does not pump holds them up for a second, and does them when it pumps.
+TEST_F(HostPatterns, ShowAndHideFromAnotherThreadReturnWhenDone) {
+    StartStreaming();
+    excalibur::ExParaBlock record{};
+    const auto panel = static_cast<platform::WindowId>(f->GetExPara(&record));
+    for (const bool show : {true, false, true, false}) {
+        SCOPED_TRACE(show ? "ShowGUI" : "HideGUI");
+        std::atomic<bool> returned{false};
+        std::thread hostThread([&] {
+            show ? f->ShowGUI() : f->HideGUI();
+            f->GetExPara(&record);
+            returned = true;
+        });
+        while (!returned) window->Pump(milliseconds(1));
+        hostThread.join();
+        EXPECT_EQ(paneldriver::IsVisible(panel), show);
+        EXPECT_EQ(record.panelVisible, show ? 1 : 0);
+    }
+    const auto start = Clock::now();
+    std::thread hostThread([&] { f->ShowGUI(); });
+    hostThread.join();
+    const auto waited = Clock::now() - start;
+    EXPECT_GE(waited, milliseconds(900));
+    EXPECT_LT(waited, milliseconds(1900));
+    EXPECT_FALSE(paneldriver::IsVisible(panel));
+    Pump(milliseconds(50));
+    EXPECT_TRUE(paneldriver::IsVisible(panel));
+}
+
 #ifdef _WIN32
 namespace {
 
@@ -273,8 +304,8 @@ TEST_F(HostPatterns, SetCallbackServesAStatusHandlerThatSendsToIt) {
 }
 
 // A console host whose first InitHW came from a thread that never pumps:
-// a request from the data callback has taken effect when its next
-// operation returns.
+// a request from the data callback takes effect at its next operation,
+// before that operation's own work.
 TEST_F(HostPatterns, AQueuedRequestRunsBeforeTheNextOperationWithoutAPump) {
     LoadPlugin();
     UseHostWindow();
@@ -288,9 +319,14 @@ TEST_F(HostPatterns, AQueuedRequestRunsBeforeTheNextOperationWithoutAPump) {
         const int made = requestsMade;
         dataAction = kTuneOnce;
         WaitFor(requestsMade, made + 1);
+        const std::size_t logBefore = DriverLog().size();
         f->SetDither(round % 2);
         EXPECT_EQ(f->GetHWLO(), kQueuedFrequency);
-        EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(kQueuedFrequency));
+        // Before the export's own work, which a queued request must not follow.
+        const auto log = DriverLog();
+        const std::vector<std::string> expected = {"SetFrequency 0 0 " + std::to_string(kQueuedFrequency),
+                                                   "SetDithering 0 " + std::to_string(round % 2)};
+        EXPECT_EQ(std::vector<std::string>(log.begin() + static_cast<std::ptrdiff_t>(logBefore), log.end()), expected);
     }
 }
 
