@@ -29,8 +29,8 @@ inline constexpr std::size_t kMaxRingSlots = 4096;
 
 // One WR-G31DDC receiver as a SoapySDR device with one receive channel.
 // Control calls may come from any thread and are serialised; readStream and
-// the direct buffer calls run on the reader's thread and meet the driver's
-// thread only in the ring. A stream handle is the stream's number, never
+// the direct buffer calls may come from several threads at once and meet the
+// driver's thread only in the ring. A stream handle is the stream's number, never
 // reused, so a closed one is known without touching freed memory; a reader
 // inside readStream holds the stream, and closeStream and the destructor
 // wake it and wait for it to leave before they free anything.

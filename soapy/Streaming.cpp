@@ -33,21 +33,23 @@ std::size_t ParseBuffers(const std::string& value) {
 
 std::chrono::microseconds Timeout(long timeoutUs) { return std::chrono::microseconds(std::max(timeoutUs, 0L)); }
 
-// Waits for the next block, time-stamps it; 0 when there is one to read,
+// Waits for the next block and claims it; 0 when there is one to read,
 // otherwise what the reading call answers. An overflow is told once per lost
-// stretch, as "O" and as the call's answer, before the block after it.
-int AwaitBlock(SampleRing& ring, long timeoutUs, SampleRing::Pending& pending, int& flags, long long& timeNs) {
-    switch (ring.Peek(Timeout(timeoutUs), pending)) {
-        case SampleRing::Status::Ready: break;
+// stretch, as "O" and as the call's answer, stamped with the time of the
+// first pair lost, before the block after it.
+int AwaitBlock(SampleRing& ring, long timeoutUs, SampleRing::Claim& claim, int& flags, long long& timeNs) {
+    const SampleRing::Status status = ring.Peek(Timeout(timeoutUs), claim);
+    switch (status) {
+        case SampleRing::Status::Ready:
+        case SampleRing::Status::Overflow: break;
         case SampleRing::Status::Timeout:
         case SampleRing::Status::Stopped: return SOAPY_SDR_TIMEOUT;
         case SampleRing::Status::Dead:
         case SampleRing::Status::Closed: return SOAPY_SDR_STREAM_ERROR;
     }
     flags = SOAPY_SDR_HAS_TIME;
-    timeNs = pending.timeNs;
-    if (pending.afterGap) {
-        ring.ClearGap();
+    timeNs = claim->timeNs;
+    if (status == SampleRing::Status::Overflow) {
         SoapySDR::log(SOAPY_SDR_SSI, "O");
         return SOAPY_SDR_OVERFLOW;
     }
@@ -230,19 +232,19 @@ void EXCALIBUR_STDCALL ExcaliburDevice::Ddc1Handler(const std::int32_t* block, s
     reinterpret_cast<RxStream*>(userData)->ring.Write(block, pairs);
 }
 
-// Runs on the reader's thread without `control`.
+// Runs on a reader's thread without `control`.
 int ExcaliburDevice::readStream(SoapySDR::Stream* handle, void* const* buffs, std::size_t numElems, int& flags,
                                 long long& timeNs, long timeoutUs) {
     flags = 0;
     const ReaderPass rx = EnterReader(handle);
     if (!rx) return SOAPY_SDR_STREAM_ERROR;
     if (numElems == 0) return 0;
-    SampleRing::Pending pending;
-    if (const int waited = AwaitBlock(rx->ring, timeoutUs, pending, flags, timeNs); waited != 0) return waited;
-    const std::size_t pairs = std::min(numElems, pending.pairs);
-    ConvertPairs(rx->format, pending.values, buffs[0], pairs);
-    rx->ring.Take(pairs);
-    if (pairs < pending.pairs || pending.moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
+    SampleRing::Claim claim;
+    if (const int waited = AwaitBlock(rx->ring, timeoutUs, claim, flags, timeNs); waited != 0) return waited;
+    const std::size_t pairs = std::min(numElems, claim->pairs);
+    ConvertPairs(rx->format, claim->values, buffs[0], pairs);
+    if (pairs < claim->pairs || claim->moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
+    claim.Take(pairs);
     return static_cast<int>(pairs);
 }
 
@@ -266,12 +268,13 @@ int ExcaliburDevice::acquireReadBuffer(SoapySDR::Stream* handle, std::size_t& in
     const ReaderPass rx = EnterReader(handle);
     if (!rx) return SOAPY_SDR_STREAM_ERROR;
     if (rx->format != StreamFormat::Cs32) return SOAPY_SDR_NOT_SUPPORTED;
-    SampleRing::Pending pending;
-    if (const int waited = AwaitBlock(rx->ring, timeoutUs, pending, flags, timeNs); waited != 0) return waited;
-    if (pending.moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
-    index = rx->ring.Acquire();
-    buffs[0] = pending.values;
-    return static_cast<int>(pending.pairs);
+    SampleRing::Claim claim;
+    if (const int waited = AwaitBlock(rx->ring, timeoutUs, claim, flags, timeNs); waited != 0) return waited;
+    if (claim->moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
+    buffs[0] = claim->values;
+    const int pairs = static_cast<int>(claim->pairs);
+    index = claim.Acquire();
+    return pairs;
 }
 
 void ExcaliburDevice::releaseReadBuffer(SoapySDR::Stream* handle, std::size_t index) {
