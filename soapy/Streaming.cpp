@@ -136,12 +136,10 @@ void ExcaliburDevice::EndStream() {
     readersLeft.wait(lock, [this] { return readers == 0; });
 }
 
-ExcaliburDevice::ReaderPass::ReaderPass(ExcaliburDevice& owner, std::shared_ptr<RxStream> held)
-    : device(owner), stream(std::move(held)) {}
+ExcaliburDevice::ReaderPass::ReaderPass(ExcaliburDevice& owner, RxStream* held) : device(owner), stream(held) {}
 
 ExcaliburDevice::ReaderPass::~ReaderPass() {
-    if (!stream) return;
-    stream.reset();
+    if (stream == nullptr) return;
     // Notified under the lock: the closer may free the device as soon as it
     // has the lock again.
     std::lock_guard lock(device.streams);
@@ -153,7 +151,7 @@ ExcaliburDevice::ReaderPass ExcaliburDevice::EnterReader(SoapySDR::Stream* handl
     std::lock_guard lock(streams);
     if (!stream || stream->id != IdOf(handle)) return ReaderPass(*this, nullptr);
     ++readers;
-    return ReaderPass(*this, stream);
+    return ReaderPass(*this, stream.get());
 }
 
 std::size_t ExcaliburDevice::getStreamMTU(SoapySDR::Stream*) const { return driver::kPairsPerBlock; }
@@ -166,8 +164,12 @@ int ExcaliburDevice::activateStream(SoapySDR::Stream* handle, int flags, long lo
         LogError("excalibur: activateStream: not an open stream of this device");
         return SOAPY_SDR_STREAM_ERROR;
     }
-    if (streaming) return 0;
-    if (driverStream) {  // its StopDDC1 failed: the driver may still write to the ring
+    if (rx->ring.Abandoned()) {
+        LogError("excalibur: activateStream: the driver's StopDDC1 failed on this stream; close it");
+        return SOAPY_SDR_STREAM_ERROR;
+    }
+    if (driverStream.get() == rx) return 0;
+    if (!StopDriverStream()) {  // a closed stream's, tried again
         LogError("excalibur: activateStream: the driver's stream could not be stopped before; close the device");
         return SOAPY_SDR_STREAM_ERROR;
     }
@@ -190,9 +192,13 @@ int ExcaliburDevice::deactivateStream(SoapySDR::Stream* handle, int flags, long 
         LogError("excalibur: deactivateStream: not an open stream of this device");
         return SOAPY_SDR_STREAM_ERROR;
     }
-    const bool stopped = StopDriverStream();
+    const bool stopped = driverStream.get() != rx || StopDriverStream();
     rx->ring.Stop();
     return stopped ? 0 : SOAPY_SDR_STREAM_ERROR;
+}
+
+ExcaliburDevice::RxStream* ExcaliburDevice::RunningStream() const {
+    return driverStream && !driverStream->ring.Abandoned() ? driverStream.get() : nullptr;
 }
 
 // Holding `control`. Null when the stream runs, else the name of the driver
@@ -206,20 +212,20 @@ const char* ExcaliburDevice::StartDriverStream() {
     const bool started =
         driver::StartDdc1(library.Api(), handle, SampleModeTable[sampleMode].ddc1TypeIndex, callbacks,
                           reinterpret_cast<std::uintptr_t>(driverStream.get()), driver::kPairsPerBlock, &failed);
-    streaming = started;
-    if (started && failed != nullptr) StopDriverStream();
     if (!started) driverStream.reset();
+    if (started && failed != nullptr) StopDriverStream();
     ReadDdc1Type();
     return failed;
 }
 
-// Holding `control`. Once it returns true, no block arrives; false (logged)
-// when the driver's StopDDC1 failed, and the stream's memory is kept for the
-// handler the driver may still call.
+// Holding `control`. Once it returns true, no block arrives. False (logged)
+// when the driver's StopDDC1 failed: the driver may still write to the
+// stream, so it is kept, and its readers get SOAPY_SDR_STREAM_ERROR until it
+// is closed; the next stop tries again.
 bool ExcaliburDevice::StopDriverStream() {
-    if (!streaming) return true;
-    streaming = false;
+    if (!driverStream) return true;
     if (!driver::StopDdc1(library.Api(), handle)) {
+        driverStream->ring.Abandon();
         LogError(CallFailed("StopDDC1", "stopping the stream") + "; its blocks are no longer read");
         return false;
     }

@@ -4,6 +4,8 @@
 #include <SoapySDR/Formats.hpp>
 #include <SoapySDR/Logger.hpp>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -699,19 +701,83 @@ TEST_F(SoapyDeviceTest, EachInjectedDriverFailureGivesItsError) {
     ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0) << "activateStream brings the stream back";
     EXPECT_GT(ReadOnce(device, stream, buffer).result, 0);
 
-    // A stream the driver does not stop: its memory stays for the driver's
-    // thread until the device is closed (ASan watches this).
+    // A stream the driver does not stop answers with the error from then on,
+    // blocks left or not; closeStream stops it.
     TakeMessages();
+    TakeLog();
     testsupport::SetEnvironment("G31DDC_SIM_FAIL", "stopddc1");
     EXPECT_EQ(device.deactivateStream(stream, 0, 0), SOAPY_SDR_STREAM_ERROR);
     testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+    EXPECT_EQ(ReadOnce(device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR);
     EXPECT_EQ(device.activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR);
+    EXPECT_EQ(Calls("StopDDC1").size(), 1u);
     device.closeStream(stream);
+    EXPECT_EQ(Calls("StopDDC1"), (Strings{"StopDDC1 0"})) << "tried again";
     EXPECT_EQ(
         TakeMessages(),
         (Strings{"ERROR excalibur: the driver's StopDDC1 failed (stopping the stream); its blocks are no longer read",
-                 "ERROR excalibur: activateStream: the driver's stream could not be stopped before; close the "
-                 "device"}));
+                 "ERROR excalibur: activateStream: the driver's StopDDC1 failed on this stream; close it"}));
+    stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, {0}, {});
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    EXPECT_GT(ReadOnce(device, stream, buffer).result, 0);
+    device.closeStream(stream);
+}
+
+// A driver whose StopDDC1 fails (in a deactivation or a rate change) may
+// still write: the stream answers with the error from then on, even with
+// blocks left; the device's end tries the stop again and, if it fails
+// again, keeps the stream and the library for the driver (ASan, with leak
+// detection, watches the simulator write for 500 ms more). The kept case
+// comes last: its library stays loaded.
+TEST_F(SoapyDeviceTest, WhatADriverThatWouldNotStopMayWriteIsKept) {
+    struct Case {
+        const char* fail;
+        bool byRateChange;
+        bool kept;
+    };
+    for (const Case& c : {Case{"stopddc1:1", true, false}, Case{"stopddc1,closedevice", false, true}}) {
+        auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
+        device->setSampleRate(SOAPY_SDR_RX, 0, 1e6);
+        SoapySDR::Stream* stream = device->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {});
+        ASSERT_EQ(device->activateStream(stream, 0, 0, 0), 0);
+        const Acquired first = AcquireOnce(*device, stream);
+        ASSERT_EQ(first.result, 4096);
+        device->releaseReadBuffer(stream, first.index);
+        TakeLog();
+        TakeMessages();
+        testsupport::SetEnvironment("G31DDC_SIM_FAIL", c.fail);
+        if (c.byRateChange) {
+            EXPECT_THROW(device->setSampleRate(SOAPY_SDR_RX, 0, 50000.0), std::runtime_error);
+        } else {
+            EXPECT_EQ(device->deactivateStream(stream, 0, 0), SOAPY_SDR_STREAM_ERROR);
+        }
+        std::vector<std::int32_t> buffer(2 * 4096);
+        EXPECT_EQ(ReadOnce(*device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR) << c.fail;
+        EXPECT_EQ(AcquireOnce(*device, stream).result, SOAPY_SDR_STREAM_ERROR) << c.fail;
+        EXPECT_EQ(device->activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR) << c.fail;
+        EXPECT_EQ(Calls("StopDDC1").size(), 1u) << c.fail;
+        device.reset();
+        const Strings calls = TakeLog();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "StopDDC1 0"), 1) << c.fail << ": tried again at the end";
+        const Strings messages = TakeMessages();
+        EXPECT_EQ(Contains(messages, "are kept until the process ends"), c.kept) << c.fail;
+        std::string end;
+        for (const auto& call : calls) end += (end.empty() ? "" : ", ") + call;
+        std::printf("%s: the driver's calls at the device's end: %s\n", c.fail, end.c_str());
+        for (const auto& line : messages) std::printf("%s: %s\n", c.fail, line.c_str());
+        if (!c.kept) {
+            EXPECT_EQ(dlopen(EXCALIBUR_SIMULATOR, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library is unloaded";
+            continue;
+        }
+        std::this_thread::sleep_for(500ms);
+        testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+        // The receiver is still open and streaming: end it for the tests after this one.
+        void* simulator = dlopen(EXCALIBUR_SIMULATOR, RTLD_NOW | RTLD_NOLOAD);
+        ASSERT_NE(simulator, nullptr) << "the library is kept";
+        EXPECT_EQ(reinterpret_cast<g31ddc::StopDDC1Fn>(dlsym(simulator, "StopDDC1"))(0), 1);
+        EXPECT_EQ(reinterpret_cast<g31ddc::CloseDeviceFn>(dlsym(simulator, "CloseDevice"))(0), 1);
+        dlclose(simulator);
+    }
 }
 
 // CS32 streams hand out the ring's slots: the carrier arrives at its level
