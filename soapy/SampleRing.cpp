@@ -53,9 +53,9 @@ void SampleRing::Restart(std::uint32_t newRate) {
         taken = 0;
         reportedGap = kNoPosition;
         readEndNs = 0;
+        droppingAt.store(kNoPosition);  // the old loss goes with the blocks discarded
     }
     dropping = false;
-    droppingAt.store(kNoPosition);
     baseNs = 0;
     pairsSinceBase = 0;
     rate = newRate;
