@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "receiver/ReceiverDriver.h"
 
@@ -27,6 +28,11 @@ DriverLibrary::DriverLibrary(const std::string& libraryPath) : path(libraryPath)
     }
 }
 
-DriverLibrary::~DriverLibrary() { dlclose(handle); }
+DriverLibrary::DriverLibrary(DriverLibrary&& other) noexcept
+    : path(std::move(other.path)), handle(std::exchange(other.handle, nullptr)), api(other.api) {}
+
+DriverLibrary::~DriverLibrary() {
+    if (handle != nullptr) dlclose(handle);
+}
 
 }  // namespace excalibur::soapy

@@ -15,6 +15,8 @@ public:
     ~DriverLibrary();
     DriverLibrary(const DriverLibrary&) = delete;
     DriverLibrary& operator=(const DriverLibrary&) = delete;
+    // The library stays loaded for the new object.
+    DriverLibrary(DriverLibrary&& other) noexcept;
 
     const g31ddc::ReceiverApi& Api() const { return api; }
     const std::string& Path() const { return path; }

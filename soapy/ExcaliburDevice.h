@@ -29,11 +29,11 @@ inline constexpr std::size_t kMaxRingSlots = 4096;
 
 // One WR-G31DDC receiver as a SoapySDR device with one receive channel.
 // Control calls may come from any thread and are serialised; readStream and
-// the direct buffer calls run on the reader's thread and meet the driver's
-// thread only in the ring. A stream handle is the stream's number, never
-// reused, so a closed one is known without touching freed memory; a reader
-// inside readStream holds the stream, and closeStream and the destructor
-// wake it and wait for it to leave before they free anything.
+// the direct buffer calls may come from several threads at once and meet the
+// driver's thread only in the ring. A stream handle is the stream's number, never
+// reused, so a closed one is known without touching freed memory; readers
+// inside stream calls are counted, and closeStream and the destructor wake
+// them and wait for them to leave before they free anything.
 class ExcaliburDevice : public SoapySDR::Device {
 public:
     // Opens the receiver through the library; throws std::runtime_error when
@@ -118,19 +118,20 @@ private:
         SampleRing ring;
     };
 
-    // A reader's hold on the stream while it is inside a stream call.
+    // A reader inside a stream call, counted: the closer waits for it to
+    // leave before the stream or the device goes.
     class ReaderPass {
     public:
-        ReaderPass(ExcaliburDevice& device, std::shared_ptr<RxStream> stream);
+        ReaderPass(ExcaliburDevice& device, RxStream* stream);
         ~ReaderPass();
         ReaderPass(const ReaderPass&) = delete;
         ReaderPass& operator=(const ReaderPass&) = delete;
         explicit operator bool() const { return stream != nullptr; }
-        RxStream* operator->() const { return stream.get(); }
+        RxStream* operator->() const { return stream; }
 
     private:
         ExcaliburDevice& device;
-        std::shared_ptr<RxStream> stream;
+        RxStream* const stream;
     };
     ReaderPass EnterReader(SoapySDR::Stream* handle);
 
@@ -142,6 +143,8 @@ private:
     void ApplyAttenuator(bool on);
     // Holding `control`: the live stream this handle names, or null.
     RxStream* StreamOf(SoapySDR::Stream* handle) const;
+    // Holding `control`: the live stream while the driver runs it, or null.
+    RxStream* RunningStream() const;
     const char* StartDriverStream();
     bool StopDriverStream();
     void ReadDdc1Type();
@@ -158,9 +161,9 @@ private:
     // Dithering and the noise blanker, in the order of the settings table.
     std::array<bool, kSwitchCount> switchOn{};
     g31ddc::StreamCallbacks callbacks{};
-    bool streaming = false;
-    // The stream the driver's handler writes to, kept until the driver has
-    // stopped calling it (for ever if its StopDDC1 fails).
+    // The stream the driver's handler writes to, from before its start until
+    // a StopDDC1 succeeds; past the stream's close and, if none does, past
+    // the device's end.
     std::shared_ptr<RxStream> driverStream;
     std::int64_t lastTimeNs = 0;  // the hardware time once the stream is gone
 

@@ -10,23 +10,31 @@ std::int64_t PairsToNs(std::uint64_t pairs, std::uint32_t rate) {
     return static_cast<std::int64_t>(pairs / rate * kNsPerSecond + pairs % rate * kNsPerSecond / rate);
 }
 
-SampleRing::SampleRing(std::size_t slotCount, std::size_t pairs)
-    : pairsPerSlot(pairs), slots(slotCount), values(slotCount * pairs * 2), use(slotCount, Use::Unread) {}
+std::int64_t SampleRing::Slot::TimeNs(std::size_t pair) const { return baseNs + PairsToNs(firstPair + pair, rate); }
+
+SampleRing::SampleRing(std::size_t slotCount, std::size_t pairs, Position firstPosition)
+    : pairsPerSlot(pairs),
+      slots(slotCount),
+      values(slotCount * pairs * 2),
+      written(firstPosition),
+      read(firstPosition),
+      next(firstPosition),
+      use(slotCount, Use::Unread) {}
 
 void SampleRing::Write(const std::int32_t* block, std::size_t pairs) {
-    const std::uint32_t currentEpoch = epoch.load(std::memory_order_relaxed);
     while (pairs > 0) {
-        const std::size_t head = written.load(std::memory_order_relaxed);
+        const Position head = written.load(std::memory_order_relaxed);
         if (head - read.load(std::memory_order_acquire) == slots.size()) {
-            // overflow: the reader is not keeping up; the time goes on
+            // overflow: the readers are not keeping up; the time goes on
+            if (!dropping) droppingAt.store(head, std::memory_order_release);
             dropping = true;
             pairsSinceBase += pairs;
             break;
         }
-        const std::size_t index = head % slots.size();
+        const std::size_t index = IndexOf(head);
         const std::size_t count = std::min(pairs, pairsPerSlot);
         std::memcpy(&values[index * pairsPerSlot * 2], block, count * 2 * sizeof(std::int32_t));
-        slots[index] = Slot{count, currentEpoch, dropping, count == pairs, baseNs, pairsSinceBase, rate};
+        slots[index] = Slot{count, dropping, count == pairs, baseNs, pairsSinceBase, rate};
         dropping = false;
         pairsSinceBase += count;
         written.store(head + 1, std::memory_order_release);
@@ -38,13 +46,21 @@ void SampleRing::Write(const std::int32_t* block, std::size_t pairs) {
 }
 
 void SampleRing::Restart(std::uint32_t newRate) {
+    {
+        std::lock_guard lock(readerMutex);
+        const Position end = written.load(std::memory_order_relaxed);
+        while (next != end) Finish(next);
+        taken = 0;
+        reportedGap = kNoPosition;
+        readEndNs = 0;
+        droppingAt.store(kNoPosition);  // the old loss goes with the blocks discarded
+    }
     dropping = false;
     baseNs = 0;
     pairsSinceBase = 0;
     rate = newRate;
     writerTimeNs.store(0, std::memory_order_release);
     dead.store(false);
-    epoch.fetch_add(1, std::memory_order_relaxed);
 }
 
 void SampleRing::ChangeRate(std::uint32_t newRate) {
@@ -68,81 +84,100 @@ void SampleRing::Fail() {
     Wake();
 }
 
+void SampleRing::Abandon() {
+    abandoned.store(true);
+    Wake();
+}
+
 void SampleRing::Close() {
     closed.store(true);
     Wake();
 }
 
-bool SampleRing::Readable() {
-    for (;;) {
-        if (written.load(std::memory_order_acquire) == next) return false;
-        // Loaded after the slot was acquired, so never older than its epoch.
-        if (slots[next % slots.size()].epoch == epoch.load(std::memory_order_relaxed)) return true;
-        taken = 0;
-        Finish(next);
-    }
-}
-
 // The slot at `position`, the oldest not handed out or a handed-out one, is
 // done with; slots done with in ring order go back to the writer.
-void SampleRing::Finish(std::size_t position) {
-    use[position % slots.size()] = Use::Done;
+void SampleRing::Finish(Position position) {
+    use[IndexOf(position)] = Use::Done;
     if (position == next) ++next;
-    std::size_t tail = read.load(std::memory_order_relaxed);
-    while (tail != next && use[tail % slots.size()] == Use::Done) {
-        use[tail % slots.size()] = Use::Unread;
+    Position tail = read.load(std::memory_order_relaxed);
+    while (tail != next && use[IndexOf(tail)] == Use::Done) {
+        use[IndexOf(tail)] = Use::Unread;
         ++tail;
     }
     read.store(tail, std::memory_order_release);
 }
 
-SampleRing::Status SampleRing::Peek(std::chrono::microseconds timeout, Pending& pending) {
-    if (closed.load()) return Status::Closed;
+SampleRing::Status SampleRing::Peek(std::chrono::microseconds timeout, Claim& claim) {
+    claim.lock = std::unique_lock<std::mutex>();
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     const std::uint32_t stopsSeen = stops.load();
-    if (!Readable()) {
-        std::unique_lock lock(waitMutex);
-        published.wait_for(lock, timeout,
-                           [&] { return Readable() || closed.load() || dead.load() || stops.load() != stopsSeen; });
+    std::unique_lock reader(readerMutex);
+    for (bool timedOut = false;;) {
         if (closed.load()) return Status::Closed;
-        if (!Readable()) {
-            if (dead.load()) return Status::Dead;
-            return stops.load() != stopsSeen ? Status::Stopped : Status::Timeout;
+        if (abandoned.load()) return Status::Dead;
+        const Position position = next;
+        const bool readable = position != written.load(std::memory_order_acquire);
+        const Slot& slot = slots[IndexOf(position)];
+        const bool lostBefore =
+            readable ? taken == 0 && slot.afterGap : droppingAt.load(std::memory_order_acquire) == position;
+        if (lostBefore && reportedGap != position) {
+            reportedGap = position;
+            claim.pending = Pending{nullptr, 0, false, readEndNs};
+            return Status::Overflow;
         }
+        if (readable) {
+            claim.pending = Pending{&values[(IndexOf(position) * pairsPerSlot + taken) * 2], slot.pairs - taken,
+                                    !slot.lastOfBlock, slot.TimeNs(taken)};
+            claim.ring = this;
+            claim.lock = std::move(reader);
+            return Status::Ready;
+        }
+        if (dead.load()) return Status::Dead;
+        if (stops.load() != stopsSeen) return Status::Stopped;
+        if (timedOut) return Status::Timeout;
+        const bool gapReported = reportedGap == position;
+        reader.unlock();
+        {
+            std::unique_lock lock(waitMutex);
+            timedOut = !published.wait_until(lock, deadline, [&] {
+                return written.load(std::memory_order_acquire) != position ||
+                       (!gapReported && droppingAt.load(std::memory_order_acquire) == position) || closed.load() ||
+                       abandoned.load() || dead.load() || stops.load() != stopsSeen;
+            });
+        }
+        reader.lock();
     }
-    const std::size_t index = next % slots.size();
-    const Slot& slot = slots[index];
-    pending.values = &values[(index * pairsPerSlot + taken) * 2];
-    pending.pairs = slot.pairs - taken;
-    pending.afterGap = taken == 0 && slot.afterGap;
-    pending.moreOfBlock = !slot.lastOfBlock;
-    pending.timeNs = slot.baseNs + PairsToNs(slot.firstPair + taken, slot.rate);
-    pending.slot = index;
-    return Status::Ready;
 }
 
-void SampleRing::ClearGap() { slots[next % slots.size()].afterGap = false; }
-
-void SampleRing::Take(std::size_t pairs) {
-    taken += pairs;
-    if (taken < slots[next % slots.size()].pairs) return;
-    taken = 0;
-    Finish(next);
+void SampleRing::Claim::Take(std::size_t pairs) {
+    SampleRing& owner = *ring;
+    const Slot& slot = owner.slots[owner.IndexOf(owner.next)];
+    owner.taken += pairs;
+    owner.readEndNs = slot.TimeNs(owner.taken);
+    if (owner.taken >= slot.pairs) {
+        owner.taken = 0;
+        owner.Finish(owner.next);
+    }
+    lock.unlock();
 }
 
-std::size_t SampleRing::Acquire() {
-    const std::size_t index = next % slots.size();
-    use[index] = Use::HandedOut;
-    taken = 0;
-    ++next;
+std::size_t SampleRing::Claim::Acquire() {
+    SampleRing& owner = *ring;
+    const std::size_t index = owner.IndexOf(owner.next);
+    owner.use[index] = Use::HandedOut;
+    owner.readEndNs = owner.slots[index].TimeNs(owner.slots[index].pairs);
+    owner.taken = 0;
+    ++owner.next;
+    lock.unlock();
     return index;
 }
 
 bool SampleRing::Release(std::size_t slot) {
+    std::lock_guard lock(readerMutex);
     if (slot >= slots.size() || use[slot] != Use::HandedOut) return false;
     // The handed-out slot's position: the one in [read, next) with this index.
-    const std::size_t tail = read.load(std::memory_order_relaxed);
-    const std::size_t position = tail + (slot + slots.size() - tail % slots.size()) % slots.size();
-    Finish(position);
+    const Position tail = read.load(std::memory_order_relaxed);
+    Finish(tail + (slot + slots.size() - IndexOf(tail)) % slots.size());
     return true;
 }
 

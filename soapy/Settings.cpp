@@ -1,7 +1,10 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <vector>
 
 #include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
@@ -52,6 +55,21 @@ bool ParseSwitch(const std::string& key, const std::string& value) {
     throw std::invalid_argument("excalibur: setting " + key + " takes true or false, not " + value);
 }
 
+// What a driver that would not stop may still use: its own code and the
+// stream its handler writes to. Kept until the process ends, and reachable
+// from here, so that a leak checker sees it held.
+struct KeptForDriver {
+    DriverLibrary library;
+    std::shared_ptr<void> stream;
+};
+
+void KeepForDriver(DriverLibrary library, std::shared_ptr<void> stream) {
+    static std::mutex mutex;
+    static auto* const kept = new std::vector<KeptForDriver>;
+    std::lock_guard lock(mutex);
+    kept->push_back({std::move(library), std::move(stream)});
+}
+
 std::string Hz(double hertz) { return std::to_string(static_cast<long long>(hertz)) + " Hz"; }
 
 std::string OnOff(bool on) { return on ? "true" : "false"; }
@@ -89,12 +107,17 @@ ExcaliburDevice::ExcaliburDevice(const std::string& libraryPath)
 
 ExcaliburDevice::~ExcaliburDevice() {
     std::lock_guard lock(control);
-    StopDriverStream();
+    const bool stopped = StopDriverStream();
     EndStream();
     const char* failed = nullptr;
     driver::PowerDown(library.Api(), handle, &failed);
     if (failed != nullptr) Warn(CallFailed(failed, "switching the receiver off at close"));
     if (library.Api().CloseDevice(handle) == 0) Warn(CallFailed("CloseDevice", "closing the receiver"));
+    if (!stopped) {
+        LogError("excalibur: the driver's stream could not be stopped; its buffers and the driver library " +
+                 library.Path() + " are kept until the process ends");
+        KeepForDriver(std::move(library), std::move(driverStream));
+    }
 }
 
 // A driver may keep the last program's settings; the device reports what it
@@ -252,7 +275,8 @@ void ExcaliburDevice::setSampleRate(int direction, std::size_t channel, double r
         const SampleModeEntry& entry = SampleModeTable[mode];
         if (std::abs(rate - entry.sampleRate) >= 0.5) continue;
         std::lock_guard lock(control);
-        if (!streaming) {
+        RxStream* running = RunningStream();
+        if (running == nullptr) {
             if (library.Api().SetDDC1(handle, entry.ddc1TypeIndex) == 0) {
                 Fail(CallFailed("SetDDC1", Hz(entry.sampleRate)) + "; the rate stays " +
                      Hz(SampleModeTable[sampleMode].sampleRate));
@@ -263,14 +287,12 @@ void ExcaliburDevice::setSampleRate(int direction, std::size_t channel, double r
         }
         // The DDC1 type takes effect only at a start: restart the running
         // stream. Its blocks so far stay readable, their time goes on.
-        if (!StopDriverStream()) {
-            stream->ring.Fail();
+        if (!StopDriverStream())
             throw std::runtime_error(CallFailed("StopDDC1", "stopping the stream to change its rate"));
-        }
-        stream->ring.ChangeRate(entry.sampleRate);
+        running->ring.ChangeRate(entry.sampleRate);
         sampleMode = mode;
         if (const char* failed = StartDriverStream()) {
-            stream->ring.Fail();
+            running->ring.Fail();
             Fail(CallFailed(failed, "restarting the stream at " + Hz(entry.sampleRate)) +
                  "; the stream has stopped: readStream answers SOAPY_SDR_STREAM_ERROR until activateStream");
         }

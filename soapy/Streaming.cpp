@@ -33,21 +33,23 @@ std::size_t ParseBuffers(const std::string& value) {
 
 std::chrono::microseconds Timeout(long timeoutUs) { return std::chrono::microseconds(std::max(timeoutUs, 0L)); }
 
-// Waits for the next block, time-stamps it; 0 when there is one to read,
+// Waits for the next block and claims it; 0 when there is one to read,
 // otherwise what the reading call answers. An overflow is told once per lost
-// stretch, as "O" and as the call's answer, before the block after it.
-int AwaitBlock(SampleRing& ring, long timeoutUs, SampleRing::Pending& pending, int& flags, long long& timeNs) {
-    switch (ring.Peek(Timeout(timeoutUs), pending)) {
-        case SampleRing::Status::Ready: break;
+// stretch, as "O" and as the call's answer, stamped with the time of the
+// first pair lost, before the block after it.
+int AwaitBlock(SampleRing& ring, long timeoutUs, SampleRing::Claim& claim, int& flags, long long& timeNs) {
+    const SampleRing::Status status = ring.Peek(Timeout(timeoutUs), claim);
+    switch (status) {
+        case SampleRing::Status::Ready:
+        case SampleRing::Status::Overflow: break;
         case SampleRing::Status::Timeout:
         case SampleRing::Status::Stopped: return SOAPY_SDR_TIMEOUT;
         case SampleRing::Status::Dead:
         case SampleRing::Status::Closed: return SOAPY_SDR_STREAM_ERROR;
     }
     flags = SOAPY_SDR_HAS_TIME;
-    timeNs = pending.timeNs;
-    if (pending.afterGap) {
-        ring.ClearGap();
+    timeNs = claim->timeNs;
+    if (status == SampleRing::Status::Overflow) {
         SoapySDR::log(SOAPY_SDR_SSI, "O");
         return SOAPY_SDR_OVERFLOW;
     }
@@ -134,12 +136,10 @@ void ExcaliburDevice::EndStream() {
     readersLeft.wait(lock, [this] { return readers == 0; });
 }
 
-ExcaliburDevice::ReaderPass::ReaderPass(ExcaliburDevice& owner, std::shared_ptr<RxStream> held)
-    : device(owner), stream(std::move(held)) {}
+ExcaliburDevice::ReaderPass::ReaderPass(ExcaliburDevice& owner, RxStream* held) : device(owner), stream(held) {}
 
 ExcaliburDevice::ReaderPass::~ReaderPass() {
-    if (!stream) return;
-    stream.reset();
+    if (stream == nullptr) return;
     // Notified under the lock: the closer may free the device as soon as it
     // has the lock again.
     std::lock_guard lock(device.streams);
@@ -151,7 +151,7 @@ ExcaliburDevice::ReaderPass ExcaliburDevice::EnterReader(SoapySDR::Stream* handl
     std::lock_guard lock(streams);
     if (!stream || stream->id != IdOf(handle)) return ReaderPass(*this, nullptr);
     ++readers;
-    return ReaderPass(*this, stream);
+    return ReaderPass(*this, stream.get());
 }
 
 std::size_t ExcaliburDevice::getStreamMTU(SoapySDR::Stream*) const { return driver::kPairsPerBlock; }
@@ -164,8 +164,12 @@ int ExcaliburDevice::activateStream(SoapySDR::Stream* handle, int flags, long lo
         LogError("excalibur: activateStream: not an open stream of this device");
         return SOAPY_SDR_STREAM_ERROR;
     }
-    if (streaming) return 0;
-    if (driverStream) {  // its StopDDC1 failed: the driver may still write to the ring
+    if (rx->ring.Abandoned()) {
+        LogError("excalibur: activateStream: the driver's StopDDC1 failed on this stream; close it");
+        return SOAPY_SDR_STREAM_ERROR;
+    }
+    if (driverStream.get() == rx) return 0;
+    if (!StopDriverStream()) {  // a closed stream's, tried again
         LogError("excalibur: activateStream: the driver's stream could not be stopped before; close the device");
         return SOAPY_SDR_STREAM_ERROR;
     }
@@ -188,9 +192,13 @@ int ExcaliburDevice::deactivateStream(SoapySDR::Stream* handle, int flags, long 
         LogError("excalibur: deactivateStream: not an open stream of this device");
         return SOAPY_SDR_STREAM_ERROR;
     }
-    const bool stopped = StopDriverStream();
+    const bool stopped = driverStream.get() != rx || StopDriverStream();
     rx->ring.Stop();
     return stopped ? 0 : SOAPY_SDR_STREAM_ERROR;
+}
+
+ExcaliburDevice::RxStream* ExcaliburDevice::RunningStream() const {
+    return driverStream && !driverStream->ring.Abandoned() ? driverStream.get() : nullptr;
 }
 
 // Holding `control`. Null when the stream runs, else the name of the driver
@@ -204,20 +212,20 @@ const char* ExcaliburDevice::StartDriverStream() {
     const bool started =
         driver::StartDdc1(library.Api(), handle, SampleModeTable[sampleMode].ddc1TypeIndex, callbacks,
                           reinterpret_cast<std::uintptr_t>(driverStream.get()), driver::kPairsPerBlock, &failed);
-    streaming = started;
-    if (started && failed != nullptr) StopDriverStream();
     if (!started) driverStream.reset();
+    if (started && failed != nullptr) StopDriverStream();
     ReadDdc1Type();
     return failed;
 }
 
-// Holding `control`. Once it returns true, no block arrives; false (logged)
-// when the driver's StopDDC1 failed, and the stream's memory is kept for the
-// handler the driver may still call.
+// Holding `control`. Once it returns true, no block arrives. False (logged)
+// when the driver's StopDDC1 failed: the driver may still write to the
+// stream, so it is kept, and its readers get SOAPY_SDR_STREAM_ERROR until it
+// is closed; the next stop tries again.
 bool ExcaliburDevice::StopDriverStream() {
-    if (!streaming) return true;
-    streaming = false;
+    if (!driverStream) return true;
     if (!driver::StopDdc1(library.Api(), handle)) {
+        driverStream->ring.Abandon();
         LogError(CallFailed("StopDDC1", "stopping the stream") + "; its blocks are no longer read");
         return false;
     }
@@ -230,19 +238,19 @@ void EXCALIBUR_STDCALL ExcaliburDevice::Ddc1Handler(const std::int32_t* block, s
     reinterpret_cast<RxStream*>(userData)->ring.Write(block, pairs);
 }
 
-// Runs on the reader's thread without `control`.
+// Runs on a reader's thread without `control`.
 int ExcaliburDevice::readStream(SoapySDR::Stream* handle, void* const* buffs, std::size_t numElems, int& flags,
                                 long long& timeNs, long timeoutUs) {
     flags = 0;
     const ReaderPass rx = EnterReader(handle);
     if (!rx) return SOAPY_SDR_STREAM_ERROR;
     if (numElems == 0) return 0;
-    SampleRing::Pending pending;
-    if (const int waited = AwaitBlock(rx->ring, timeoutUs, pending, flags, timeNs); waited != 0) return waited;
-    const std::size_t pairs = std::min(numElems, pending.pairs);
-    ConvertPairs(rx->format, pending.values, buffs[0], pairs);
-    rx->ring.Take(pairs);
-    if (pairs < pending.pairs || pending.moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
+    SampleRing::Claim claim;
+    if (const int waited = AwaitBlock(rx->ring, timeoutUs, claim, flags, timeNs); waited != 0) return waited;
+    const std::size_t pairs = std::min(numElems, claim->pairs);
+    ConvertPairs(rx->format, claim->values, buffs[0], pairs);
+    if (pairs < claim->pairs || claim->moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
+    claim.Take(pairs);
     return static_cast<int>(pairs);
 }
 
@@ -266,12 +274,13 @@ int ExcaliburDevice::acquireReadBuffer(SoapySDR::Stream* handle, std::size_t& in
     const ReaderPass rx = EnterReader(handle);
     if (!rx) return SOAPY_SDR_STREAM_ERROR;
     if (rx->format != StreamFormat::Cs32) return SOAPY_SDR_NOT_SUPPORTED;
-    SampleRing::Pending pending;
-    if (const int waited = AwaitBlock(rx->ring, timeoutUs, pending, flags, timeNs); waited != 0) return waited;
-    if (pending.moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
-    index = rx->ring.Acquire();
-    buffs[0] = pending.values;
-    return static_cast<int>(pending.pairs);
+    SampleRing::Claim claim;
+    if (const int waited = AwaitBlock(rx->ring, timeoutUs, claim, flags, timeNs); waited != 0) return waited;
+    if (claim->moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
+    buffs[0] = claim->values;
+    const int pairs = static_cast<int>(claim->pairs);
+    index = claim.Acquire();
+    return pairs;
 }
 
 void ExcaliburDevice::releaseReadBuffer(SoapySDR::Stream* handle, std::size_t index) {

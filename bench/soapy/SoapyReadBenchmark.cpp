@@ -36,10 +36,10 @@ void ReadBlocks(benchmark::State& state, StreamFormat format) {
         for (std::size_t i = 0; i < kBlocks; ++i) ring.Write(block.data(), kPairs);
         const auto start = std::chrono::steady_clock::now();
         for (std::size_t i = 0; i < kBlocks; ++i) {
-            SampleRing::Pending pending;
-            ring.Peek(std::chrono::microseconds(0), pending);
-            excalibur::soapy::ConvertPairs(format, pending.values, out.data(), pending.pairs);
-            ring.Take(pending.pairs);
+            SampleRing::Claim claim;
+            ring.Peek(std::chrono::microseconds(0), claim);
+            excalibur::soapy::ConvertPairs(format, claim->values, out.data(), claim->pairs);
+            claim.Take(claim->pairs);
         }
         benchmark::DoNotOptimize(out.data());
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -58,9 +58,10 @@ void DirectAccess(benchmark::State& state) {
         const auto start = std::chrono::steady_clock::now();
         std::int64_t sum = 0;
         for (std::size_t i = 0; i < kBlocks; ++i) {
-            SampleRing::Pending pending;
-            ring.Peek(std::chrono::microseconds(0), pending);
-            const std::size_t slot = ring.Acquire();
+            SampleRing::Claim claim;
+            ring.Peek(std::chrono::microseconds(0), claim);
+            const SampleRing::Pending pending = *claim;
+            const std::size_t slot = claim.Acquire();
             for (std::size_t v = 0; v < pending.pairs * 2; v += 16) sum += pending.values[v];
             ring.Release(slot);
         }

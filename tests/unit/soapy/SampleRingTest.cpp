@@ -3,7 +3,6 @@
 #include <chrono>
 #include <climits>
 #include <numeric>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -22,26 +21,21 @@ std::vector<std::int32_t> Counting(std::size_t pairs, std::int32_t first) {
     return block;
 }
 
-std::optional<SampleRing::Pending> Peek(SampleRing& ring, std::chrono::microseconds timeout = 0us) {
-    SampleRing::Pending pending;
-    if (ring.Peek(timeout, pending) != SampleRing::Status::Ready) return std::nullopt;
-    return pending;
-}
-
 // Everything readable now, as values, with -1 standing for each reported gap.
 std::vector<std::int32_t> Drain(SampleRing& ring, std::size_t pairsPerTake) {
     std::vector<std::int32_t> seen;
-    while (auto pending = Peek(ring)) {
-        if (pending->afterGap) {
+    for (;;) {
+        SampleRing::Claim claim;
+        const SampleRing::Status status = ring.Peek(0us, claim);
+        if (status == SampleRing::Status::Overflow) {
             seen.push_back(-1);
-            ring.ClearGap();
             continue;
         }
-        const std::size_t pairs = std::min(pairsPerTake, pending->pairs);
-        seen.insert(seen.end(), pending->values, pending->values + pairs * 2);
-        ring.Take(pairs);
+        if (status != SampleRing::Status::Ready) return seen;
+        const std::size_t pairs = std::min(pairsPerTake, claim->pairs);
+        seen.insert(seen.end(), claim->values, claim->values + pairs * 2);
+        claim.Take(pairs);
     }
-    return seen;
 }
 
 }  // namespace
@@ -57,7 +51,8 @@ TEST(SampleRing, BlocksOfAnySizeArriveWholeAndInOrderWhateverTheReaderTakes) {
     auto expected = large;
     expected.insert(expected.end(), small.begin(), small.end());
     EXPECT_EQ(Drain(ring, 3), expected);
-    EXPECT_FALSE(Peek(ring, 1ms).has_value());
+    SampleRing::Claim claim;
+    EXPECT_EQ(ring.Peek(1ms, claim), SampleRing::Status::Timeout);
 }
 
 TEST(SampleRing, AFullRingDropsAndReportsEachLostStretchOnceWhereItWas) {
@@ -71,59 +66,80 @@ TEST(SampleRing, AFullRingDropsAndReportsEachLostStretchOnceWhereItWas) {
 
     std::vector<std::int32_t> expected = a;
     expected.insert(expected.end(), b.begin(), b.end());
+    expected.push_back(-1);  // told as soon as what came before it is read
     EXPECT_EQ(Drain(ring, 2), expected);
 
     ring.Write(e.data(), 2);
     ring.Write(f.data(), 2);
-    expected = {-1};
-    expected.insert(expected.end(), e.begin(), e.end());
+    expected = e;
     expected.insert(expected.end(), f.begin(), f.end());
     EXPECT_EQ(Drain(ring, 2), expected);
 }
 
-TEST(SampleRing, ARestartLeavesEarlierBlocksUnreadEvenHalfTaken) {
+// The blocks not read by a restart are gone, a slot handed out stays the
+// reader's, and what the ring loses after the restart is told at once, from
+// the new time 0.
+TEST(SampleRing, ARestartDiscardsWhatWasNotReadAndStartsTheTimeAndTheLossesAfresh) {
     SampleRing ring(4, 4);
-    const auto before = Counting(8, 0), after = Counting(4, 1000);
-    ring.Write(before.data(), 8);
-    auto pending = Peek(ring);
-    ASSERT_TRUE(pending.has_value());
-    ring.Take(1);
+    ring.Restart(1000);
+    const auto before = Counting(16, 0), after = Counting(4, 1000);
+    ring.Write(before.data(), 16);
+    SampleRing::Claim claim;
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    const std::size_t held = claim.Acquire();
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    claim.Take(1);
+    ring.Write(after.data(), 4);  // lost: the ring is full
 
     ring.Restart(1000);
-    EXPECT_FALSE(Peek(ring).has_value());
+    EXPECT_EQ(ring.Peek(0us, claim), SampleRing::Status::Timeout);
+    ring.Write(after.data(), 4);  // lost: the held slot keeps the ring's tail
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Overflow);
+    EXPECT_EQ(claim->timeNs, 0);
+    EXPECT_EQ(ring.Peek(0us, claim), SampleRing::Status::Timeout) << "told once";
+    EXPECT_EQ(ring.SlotValues(held)[0], 0) << "a held slot keeps its pairs";
+    EXPECT_TRUE(ring.Release(held));
     ring.Write(after.data(), 4);
-    EXPECT_EQ(Drain(ring, 4), after);
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    EXPECT_EQ(claim->timeNs, 4000000);
+    EXPECT_EQ(claim->values[0], 1000);
+    claim.Take(4);
+    EXPECT_TRUE(Drain(ring, 4).empty());
 }
 
 // Times from the pairs the writer got at the rate of their blocks: 0 at the
-// restart, on across a rate change, and on across the pairs the ring dropped.
+// restart, on across a rate change, and on across the pairs the ring dropped;
+// an overflow has the time of the first pair lost.
 TEST(SampleRing, EveryPairHasTheTimeOfThePairsBeforeItDroppedOrNot) {
     SampleRing ring(2, 4);
     ring.Restart(1000);  // 1 ms a pair
     const auto block = Counting(6, 0);
     ring.Write(block.data(), 6);  // slots of 4 and 2 pairs, one block
-    auto first = Peek(ring);
-    ASSERT_TRUE(first.has_value());
-    EXPECT_EQ(first->timeNs, 0);
-    EXPECT_TRUE(first->moreOfBlock);
-    ring.Take(3);
-    EXPECT_EQ(Peek(ring)->timeNs, 3000000);
+    SampleRing::Claim claim;
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    EXPECT_EQ(claim->timeNs, 0);
+    EXPECT_TRUE(claim->moreOfBlock);
+    claim.Take(3);
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    EXPECT_EQ(claim->timeNs, 3000000);
     ring.Write(block.data(), 4);  // dropped: 4 ms lost
-    ring.Take(1);
-    auto second = Peek(ring);
-    EXPECT_EQ(second->timeNs, 4000000);
-    EXPECT_FALSE(second->moreOfBlock);
-    ring.Take(2);
+    claim.Take(1);
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    EXPECT_EQ(claim->timeNs, 4000000);
+    EXPECT_FALSE(claim->moreOfBlock);
+    claim.Take(2);
     EXPECT_EQ(ring.WriterTimeNs(), 10000000);
     ring.ChangeRate(4000);  // 0.25 ms a pair
     ring.Write(block.data(), 2);
     ring.Write(block.data(), 2);
-    auto afterGap = Peek(ring);
-    EXPECT_TRUE(afterGap->afterGap);
-    EXPECT_EQ(afterGap->timeNs, 10000000);
-    ring.ClearGap();
-    ring.Take(2);
-    EXPECT_EQ(Peek(ring)->timeNs, 10500000);
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Overflow);
+    EXPECT_EQ(claim->timeNs, 6000000);
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    EXPECT_EQ(claim->timeNs, 10000000);
+    claim.Take(2);
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    EXPECT_EQ(claim->timeNs, 10500000);
+    claim.Take(2);
     EXPECT_EQ(ring.WriterTimeNs(), 11000000);
     ring.Restart(1000);
     EXPECT_EQ(ring.WriterTimeNs(), 0);
@@ -132,58 +148,112 @@ TEST(SampleRing, EveryPairHasTheTimeOfThePairsBeforeItDroppedOrNot) {
 }
 
 // Slots handed out stay the reader's until released, in any order; the
-// writer gets them back in ring order.
+// writer gets them back in ring order, and the loss while they hold it is
+// told once the reader has read the rest.
 TEST(SampleRing, HandedOutSlotsAreReusedOnlyOnceReleased) {
     SampleRing ring(3, 2);
     const auto a = Counting(2, 10), b = Counting(2, 20), c = Counting(2, 30), d = Counting(2, 40);
     ring.Write(a.data(), 2);
     ring.Write(b.data(), 2);
-    auto first = Peek(ring);
-    const std::size_t slotA = ring.Acquire();
-    EXPECT_EQ(first->values, ring.SlotValues(slotA));
-    EXPECT_EQ(first->values[0], 10);
-    auto second = Peek(ring);
-    const std::size_t slotB = ring.Acquire();
-    EXPECT_EQ(second->values[0], 20);
-    EXPECT_FALSE(Peek(ring).has_value());
+    SampleRing::Claim claim;
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    const std::int32_t* first = claim->values;
+    const std::size_t slotA = claim.Acquire();
+    EXPECT_EQ(first, ring.SlotValues(slotA));
+    EXPECT_EQ(first[0], 10);
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready);
+    EXPECT_EQ(claim->values[0], 20);
+    const std::size_t slotB = claim.Acquire();
+    EXPECT_EQ(ring.Peek(0us, claim), SampleRing::Status::Timeout);
     ring.Write(c.data(), 2);
     ring.Write(d.data(), 2);  // full: a and b are out, c in
     EXPECT_TRUE(ring.Release(slotB));
     EXPECT_FALSE(ring.Release(slotB)) << "released twice";
     ring.Write(d.data(), 2);  // still full: a holds the ring's tail
+    EXPECT_EQ(Drain(ring, 2), (std::vector<std::int32_t>{30, 31, 32, 33, -1}));
     EXPECT_TRUE(ring.Release(slotA));
     ring.Write(d.data(), 2);
-    EXPECT_EQ(Drain(ring, 2), (std::vector<std::int32_t>{30, 31, 32, 33, -1, 40, 41, 42, 43}));
+    EXPECT_EQ(Drain(ring, 2), (std::vector<std::int32_t>{40, 41, 42, 43}));
 }
 
-// A reader waiting in Peek is woken by Stop (once), Fail (once empty) and
-// Close (for good, even with blocks left).
-TEST(SampleRing, StopFailAndCloseWakeAWaitingReader) {
-    SampleRing ring(4, 4);
-    SampleRing::Pending pending;
-    const auto wake = [&](auto action) {
+// Positions past 2^32 with a length that does not divide it: each block is
+// read once, in order, or its loss told; a held slot keeps its pairs.
+TEST(SampleRing, TheWriterNeverReusesAnUnreadOrHeldSlotAcrossAnyPosition) {
+    constexpr std::uint64_t kJustBelow2To32 = (std::uint64_t{1} << 32) - 7;
+    SampleRing ring(5, 1, kJustBelow2To32);
+    std::vector<std::pair<std::size_t, std::int32_t>> held;  // slot, its value
+    const auto releaseHeld = [&] {                           // the last first
+        for (auto slot = held.rbegin(); slot != held.rend(); ++slot) {
+            EXPECT_EQ(ring.SlotValues(slot->first)[0], slot->second) << "a held slot was written";
+            EXPECT_TRUE(ring.Release(slot->first));
+        }
+        held.clear();
+    };
+    std::int32_t expected = 0;
+    bool lost = false;
+    int reads = 0;
+    for (std::int32_t k = 0; k < 60; ++k) {
+        const std::int32_t block[2] = {k, -k};
+        ring.Write(block, 1);
+        if (k % 4 == 3) continue;  // the reader falls behind now and then
+        SampleRing::Claim claim;
+        const SampleRing::Status status = ring.Peek(0us, claim);
+        if (status == SampleRing::Status::Overflow) lost = true;
+        if (status != SampleRing::Status::Ready) {
+            releaseHeld();
+            continue;
+        }
+        const std::int32_t value = claim->values[0];
+        if (lost ? value <= expected : value != expected) FAIL() << "block " << value << ", expected " << expected;
+        expected = value + 1;
+        lost = false;
+        ++reads;
+        if (k % 3 == 0) {
+            held.emplace_back(claim.Acquire(), value);
+        } else {
+            claim.Take(1);
+        }
+        if (held.size() == 3) releaseHeld();
+    }
+    EXPECT_GT(reads, 30);
+}
+
+// A reader waiting in Peek is woken by Stop (once), Fail (once empty),
+// Abandon (at once, for good) and Close (for good, even with blocks left).
+TEST(SampleRing, StopFailAbandonAndCloseWakeAWaitingReader) {
+    const auto wake = [](SampleRing& ring, auto action) {
         std::thread other([&] {
             std::this_thread::sleep_for(20ms);
             action();
         });
         const auto start = std::chrono::steady_clock::now();
-        const auto status = ring.Peek(10s, pending);
+        SampleRing::Claim claim;
+        const auto status = ring.Peek(10s, claim);
         other.join();
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
         return status;
     };
-    EXPECT_EQ(wake([&] { ring.Stop(); }), SampleRing::Status::Stopped);
-    EXPECT_EQ(ring.Peek(1ms, pending), SampleRing::Status::Timeout) << "a stop wakes only who waits";
+    SampleRing ring(4, 4);
+    SampleRing::Claim claim;
+    EXPECT_EQ(wake(ring, [&] { ring.Stop(); }), SampleRing::Status::Stopped);
+    EXPECT_EQ(ring.Peek(1ms, claim), SampleRing::Status::Timeout) << "a stop wakes only who waits";
     const auto block = Counting(4, 0);
     ring.Write(block.data(), 4);
     ring.Fail();
-    EXPECT_EQ(ring.Peek(0us, pending), SampleRing::Status::Ready) << "what came before the failure";
-    ring.Take(4);
-    EXPECT_EQ(ring.Peek(0us, pending), SampleRing::Status::Dead);
+    ASSERT_EQ(ring.Peek(0us, claim), SampleRing::Status::Ready) << "what came before the failure";
+    claim.Take(4);
+    EXPECT_EQ(ring.Peek(0us, claim), SampleRing::Status::Dead);
     ring.Restart(1000);
-    EXPECT_EQ(wake([&] { ring.Close(); }), SampleRing::Status::Closed);
+    EXPECT_EQ(wake(ring, [&] { ring.Close(); }), SampleRing::Status::Closed);
     ring.Write(block.data(), 4);
-    EXPECT_EQ(ring.Peek(0us, pending), SampleRing::Status::Closed);
+    EXPECT_EQ(ring.Peek(0us, claim), SampleRing::Status::Closed);
+
+    SampleRing abandoned(4, 4);
+    EXPECT_EQ(wake(abandoned, [&] { abandoned.Abandon(); }), SampleRing::Status::Dead);
+    abandoned.Write(block.data(), 4);
+    EXPECT_EQ(abandoned.Peek(0us, claim), SampleRing::Status::Dead) << "with a block left";
+    abandoned.Restart(1000);
+    EXPECT_EQ(abandoned.Peek(0us, claim), SampleRing::Status::Dead) << "for good";
 }
 
 TEST(StreamFormat, EachFormatKeepsFullScaleAndSign) {
