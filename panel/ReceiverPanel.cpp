@@ -26,6 +26,8 @@ constexpr int kShowRequest = 2;
 constexpr int kHideRequest = 3;
 // How long ShowGUI and HideGUI wait for a panel thread that does not pump.
 constexpr auto kShowAnswerTimeout = std::chrono::seconds(1);
+// How long the unload waits for a show or hide that the panel's thread began.
+constexpr auto kShowAnswerAtUnload = std::chrono::seconds(2);
 
 const char* SampleButtonLabel(int mode) { return SampleModeTable[ClampSampleMode(mode)].buttonLabel; }
 
@@ -247,13 +249,18 @@ void ReceiverPanel::ShowPanel(int show) {
     if (platform::SendPanelRequest(window, request, kShowAnswerTimeout)) return;
     // Not answered in time: the panel's thread was busy with it (a hide can
     // take Wine a second), or it does not pump; then it does it when it does.
-    AwaitShowAnswer(true);
+    AwaitShowAnswer(false);
     platform::PostPanelRequest(window, request);
 }
 
-void ReceiverPanel::AwaitShowAnswer(bool servingSentMessages) {
+void ReceiverPanel::AwaitShowAnswer(bool underLoaderLock) {
+    const auto end = std::chrono::steady_clock::now() + kShowAnswerAtUnload;
     while (m_nShowAnswers.load() != 0) {
-        if (servingSentMessages) platform::ServeSentMessages();
+        if (!underLoaderLock) {
+            platform::ServeSentMessages();
+        } else if (std::chrono::steady_clock::now() > end) {
+            return;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
@@ -330,7 +337,7 @@ void ReceiverPanel::ShutDown(bool processExiting) {
         return;
     }
     // The panel's thread may still be in a hide for another thread, with our code on its stack.
-    if (!processExiting) AwaitShowAnswer(false);
+    if (!processExiting) AwaitShowAnswer(true);
     CloseAndSave();
     platform::AbandonPanelWindow(window);
 }

@@ -128,8 +128,10 @@ private:
     // the controls, however many changes come before it runs.
     void RequestCatchUp();
     void ShowOnThisThread(int show);
-    // Until the panel's thread ends a show or hide it has begun for another thread.
-    void AwaitShowAnswer(bool servingSentMessages);
+    // Until the panel's thread ends a show or hide it has begun for another
+    // thread. Under the loader lock nothing is served and the wait is
+    // bounded, since that thread may be sending to this one.
+    void AwaitShowAnswer(bool underLoaderLock);
     // Unloading: the receiver closed, the settings and position saved.
     void CloseAndSave();
 
