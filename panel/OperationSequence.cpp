@@ -70,13 +70,19 @@ void OperationSequence::Supersede(int kind) {
     std::erase_if(queue_, [&](const auto& queued) { return queued.first == kind; });
 }
 
-void OperationSequence::Close(bool waitForTheRunningOne) {
+void OperationSequence::Close(Wait wait) {
     closed_.store(true);
-    if (!waitForTheRunningOne) return;
+    if (wait == Wait::None) return;
     const platform::ThreadId self = platform::CurrentThreadId();
     std::unique_lock lock(mutex_);
     released_.notify_all();
-    released_.wait(lock, [&] { return depth_ == 0 || owner_ == self; });
+    while (depth_ != 0 && owner_ != self) {
+        released_.wait_for(lock, std::chrono::milliseconds(1));
+        if (wait != Wait::ServingSentMessages) continue;
+        lock.unlock();
+        platform::ServeSentMessages();
+        lock.lock();
+    }
     queue_.clear();
 }
 

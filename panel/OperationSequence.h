@@ -41,10 +41,11 @@ public:
     void Supersede(int kind);
 
     // Nothing new starts from now on. With a wait, also waits for the
-    // operation running on another thread (without serving messages, as
-    // under the loader lock) and drops the queue. Without one it takes no
-    // lock at all: at process exit the holder may be a thread that is gone.
-    void Close(bool waitForTheRunningOne);
+    // operation running on another thread and drops the queue; under the
+    // loader lock that wait serves no messages. Without one it takes no lock
+    // at all: at process exit the holder may be a thread that is gone.
+    enum class Wait { None, WithoutServing, ServingSentMessages };
+    void Close(Wait wait);
     bool Closed() const { return closed_.load(); }
 
 private:

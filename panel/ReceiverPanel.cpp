@@ -329,7 +329,7 @@ void ReceiverPanel::OnPanelRequest(int request) {
 // at process exit it takes no lock, since Windows has ended the other
 // threads, the holder among them.
 void ReceiverPanel::ShutDown(bool processExiting) {
-    m_operations.Close(!processExiting);
+    m_operations.Close(processExiting ? OperationSequence::Wait::None : OperationSequence::Wait::WithoutServing);
     const platform::WindowId window = Window();
     if (window == 0) return;
     if (!processExiting && platform::OwnedByCallingThread(window)) {
@@ -342,8 +342,9 @@ void ReceiverPanel::ShutDown(bool processExiting) {
     platform::AbandonPanelWindow(window);
 }
 
+// Also when the host destroys the window: then this wait serves messages.
 void ReceiverPanel::OnPanelDestroy() {
-    m_operations.Close(true);
+    m_operations.Close(OperationSequence::Wait::ServingSentMessages);
     CloseAndSave();
 }
 
