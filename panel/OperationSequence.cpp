@@ -1,28 +1,24 @@
 #include "panel/OperationSequence.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace excalibur {
 
 int OperationSequence::Enter() {
     const platform::ThreadId self = platform::CurrentThreadId();
-    std::unique_lock lock(mutex_);
-    if (depth_ != 0 && owner_ == self) return ++depth_;
-    for (;;) {
-        if (closed_.load()) return 0;
-        if (depth_ == 0) break;
-        // A sent message wakes no condition: look for them every millisecond.
-        released_.wait_for(lock, std::chrono::milliseconds(1));
-        lock.unlock();
-        platform::ServeSentMessages();
-        lock.lock();
-    }
-    owner_ = self;
-    depth_ = 1;
-    lock.unlock();
-    RunQueued();
-    return 1;
+    int depth = 0;
+    platform::WaitUntil([&] {
+        std::lock_guard lock(mutex_);
+        if (depth_ != 0 && owner_ == self) {
+            depth = ++depth_;
+        } else if (depth_ == 0 && !closed_.load()) {
+            owner_ = self;
+            depth = depth_ = 1;
+        }
+        return depth != 0 || closed_.load();
+    });
+    if (depth == 1) RunQueued();
+    return depth;
 }
 
 void OperationSequence::Leave(void (*atTheEnd)()) {
@@ -31,12 +27,8 @@ void OperationSequence::Leave(void (*atTheEnd)()) {
         RunQueued();
         if (atTheEnd != nullptr) atTheEnd();
     }
-    {
-        std::lock_guard lock(mutex_);
-        if (--depth_ != 0) return;
-        owner_ = 0;
-    }
-    released_.notify_all();
+    std::lock_guard lock(mutex_);
+    if (--depth_ == 0) owner_ = 0;
 }
 
 // What was queued when it begins; what those queue meanwhile waits for the
@@ -70,19 +62,16 @@ void OperationSequence::Supersede(int kind) {
     std::erase_if(queue_, [&](const auto& queued) { return queued.first == kind; });
 }
 
-void OperationSequence::Close(Wait wait) {
-    closed_.store(true);
-    if (wait == Wait::None) return;
+void OperationSequence::CloseAfterTheRunningOne(platform::WhileWaiting whileWaiting) {
+    Close();
     const platform::ThreadId self = platform::CurrentThreadId();
-    std::unique_lock lock(mutex_);
-    released_.notify_all();
-    while (depth_ != 0 && owner_ != self) {
-        released_.wait_for(lock, std::chrono::milliseconds(1));
-        if (wait != Wait::ServingSentMessages) continue;
-        lock.unlock();
-        platform::ServeSentMessages();
-        lock.lock();
-    }
+    platform::WaitUntil(
+        [&] {
+            std::lock_guard lock(mutex_);
+            return depth_ == 0 || owner_ == self;
+        },
+        whileWaiting);
+    std::lock_guard lock(mutex_);
     queue_.clear();
 }
 

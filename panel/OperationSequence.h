@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <utility>
@@ -40,19 +39,18 @@ public:
     // A request of this kind runs now: the queued ones of the kind are older.
     void Supersede(int kind);
 
-    // Nothing new starts from now on. With a wait, also waits for the
-    // operation running on another thread and drops the queue; under the
-    // loader lock that wait serves no messages. Without one it takes no lock
-    // at all: at process exit the holder may be a thread that is gone.
-    enum class Wait { None, WithoutServing, ServingSentMessages };
-    void Close(Wait wait);
+    // Nothing new starts from now on. Takes no lock at all: at process exit
+    // the holder may be a thread that is gone.
+    void Close() { closed_.store(true); }
+    // Closes, then waits for the operation running on another thread and
+    // drops the queue.
+    void CloseAfterTheRunningOne(platform::WhileWaiting whileWaiting);
     bool Closed() const { return closed_.load(); }
 
 private:
     void RunQueued();
 
     std::mutex mutex_;  // guards what follows, never held for long
-    std::condition_variable released_;
     platform::ThreadId owner_ = 0;
     int depth_ = 0;
     std::vector<std::pair<int, std::function<void()>>> queue_;

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "panel/SettingsPersistence.h"
 #include "hostlink/ExParaBlock.h"
@@ -249,20 +248,8 @@ void ReceiverPanel::ShowPanel(int show) {
     if (platform::SendPanelRequest(window, request, kShowAnswerTimeout)) return;
     // Not answered in time: the panel's thread was busy with it (a hide can
     // take Wine a second), or it does not pump; then it does it when it does.
-    AwaitShowAnswer(false);
+    platform::WaitUntil([this] { return m_nShowAnswers.load() == 0; });
     platform::PostPanelRequest(window, request);
-}
-
-void ReceiverPanel::AwaitShowAnswer(bool underLoaderLock) {
-    const auto end = std::chrono::steady_clock::now() + kShowAnswerAtUnload;
-    while (m_nShowAnswers.load() != 0) {
-        if (!underLoaderLock) {
-            platform::ServeSentMessages();
-        } else if (std::chrono::steady_clock::now() > end) {
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
 }
 
 void ReceiverPanel::ShowOnThisThread(int show) {
@@ -329,22 +316,32 @@ void ReceiverPanel::OnPanelRequest(int request) {
 // at process exit it takes no lock, since Windows has ended the other
 // threads, the holder among them.
 void ReceiverPanel::ShutDown(bool processExiting) {
-    m_operations.Close(processExiting ? OperationSequence::Wait::None : OperationSequence::Wait::WithoutServing);
+    if (processExiting) {
+        m_operations.Close();
+    } else {
+        m_operations.CloseAfterTheRunningOne(platform::WhileWaiting::ServeNothing);
+    }
     const platform::WindowId window = Window();
     if (window == 0) return;
     if (!processExiting && platform::OwnedByCallingThread(window)) {
         DestroyWindow();
         return;
     }
-    // The panel's thread may still be in a hide for another thread, with our code on its stack.
-    if (!processExiting) AwaitShowAnswer(true);
+    // The panel's thread may still be in a hide for another thread, with our
+    // code on its stack; bounded, since that thread may be sending to this
+    // one, which serves nothing under the loader lock.
+    if (!processExiting) {
+        const auto end = std::chrono::steady_clock::now() + kShowAnswerAtUnload;
+        platform::WaitUntil([&] { return m_nShowAnswers.load() == 0 || std::chrono::steady_clock::now() > end; },
+                            platform::WhileWaiting::ServeNothing);
+    }
     CloseAndSave();
     platform::AbandonPanelWindow(window);
 }
 
 // Also when the host destroys the window: then this wait serves messages.
 void ReceiverPanel::OnPanelDestroy() {
-    m_operations.Close(OperationSequence::Wait::ServingSentMessages);
+    m_operations.CloseAfterTheRunningOne(platform::WhileWaiting::ServeSentMessages);
     CloseAndSave();
 }
 

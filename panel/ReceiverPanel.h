@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <utility>
 
 #include "panel/OperationSequence.h"
 #include "panel/PanelDialog.h"
@@ -128,10 +127,6 @@ private:
     // the controls, however many changes come before it runs.
     void RequestCatchUp();
     void ShowOnThisThread(int show);
-    // Until the panel's thread ends a show or hide it has begun for another
-    // thread. Under the loader lock nothing is served and the wait is
-    // bounded, since that thread may be sending to this one.
-    void AwaitShowAnswer(bool underLoaderLock);
     // Unloading: the receiver closed, the settings and position saved.
     void CloseAndSave();
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <thread>
 
 // What the plug-in's concurrency needs of the system's threads.
 namespace platform {
@@ -14,5 +16,18 @@ ThreadId CurrentThreadId();
 // calls it while it waits, or a sender that holds what it waits for would
 // wait for ever.
 void ServeSentMessages();
+
+enum class WhileWaiting { ServeSentMessages, ServeNothing };
+
+// Every wait of the plug-in's own: until done() is true, looked at every
+// millisecond, since a sent message wakes no condition. Only a thread under
+// the loader lock serves nothing, since a sent message could run any code.
+template <typename Done>
+void WaitUntil(Done done, WhileWaiting whileWaiting = WhileWaiting::ServeSentMessages) {
+    while (!done()) {
+        if (whileWaiting == WhileWaiting::ServeSentMessages) ServeSentMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 }  // namespace platform

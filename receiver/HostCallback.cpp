@@ -1,7 +1,5 @@
 #include "receiver/HostCallback.h"
 
-#include <thread>
-
 namespace excalibur {
 
 HostCallbackSlot hostCallback;
@@ -12,17 +10,10 @@ void HostCallbackSlot::Replace(HostCallback callback) {
     callback_.store(callback);
     const platform::ThreadId self = platform::CurrentThreadId();
     const std::uint32_t started = dataStarted_.load();
-    // The call waited for may be sending to this thread and waiting for the answer.
-    const auto waitFor = [](auto&& ended) {
-        while (!ended()) {
-            platform::ServeSentMessages();
-            std::this_thread::yield();
-        }
-    };
     if (dataThread_.load() != self) {
-        waitFor([&] { return static_cast<std::int32_t>(dataFinished_.load() - started) >= 0; });
+        platform::WaitUntil([&] { return static_cast<std::int32_t>(dataFinished_.load() - started) >= 0; });
     }
-    if (statusThread_.load() != self) waitFor([&] { return statusDepth_.load() == 0; });
+    if (statusThread_.load() != self) platform::WaitUntil([&] { return statusDepth_.load() == 0; });
 }
 
 void HostCallbackSlot::CallWithData(int count, float* data) {

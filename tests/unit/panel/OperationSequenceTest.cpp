@@ -82,7 +82,7 @@ TEST(OperationSequenceTest, ClosingWaitsForTheRunningOperationAndDropsTheQueue) 
     });
     while (!entered) std::this_thread::yield();
     sequence.Queue(kTune, journal.Note("queued"));
-    sequence.Close(OperationSequence::Wait::WithoutServing);
+    sequence.CloseAfterTheRunningOne(platform::WhileWaiting::ServeNothing);
     EXPECT_EQ(journal.entries, "finished ");
     running.join();
     EXPECT_EQ(sequence.Enter(), 0);
