@@ -708,18 +708,22 @@ namespace {
 
 std::string logOfScenario;
 std::atomic<int> logLinesAtRateChange{-1};
+std::atomic<int> logLinesAtAttenuatorNotice{-1};
 
 }  // namespace
 
 // The status call of a mode selection comes after the stream stopped and
-// before the driver hears of the restart, on every path that selects a mode.
-TEST_F(PluginScenarioThreads, EveryModeSelectionTellsTheHostBetweenTheStopAndTheRestart) {
+// before the driver hears of the restart, on every path that selects a mode;
+// that of an attenuator change right after the driver's change.
+TEST_F(PluginScenarioThreads, StatusCallsComeWhereTheDriverCallsPutThem) {
     logOfScenario = logPath;
     LoadPlugin();
     UseHostWindow();
     RegisterCallback();
     Counts().hook = [](const host::ExtIoFunctions&, int, int status) {
-        if (status == 100) logLinesAtRateChange = static_cast<int>(testsupport::ReadLines(logOfScenario).size());
+        const int lines = static_cast<int>(testsupport::ReadLines(logOfScenario).size());
+        if (status == 100) logLinesAtRateChange = lines;
+        if (status == 125) logLinesAtAttenuatorNotice = lines;
     };
     ASSERT_EQ(CallInitHW(*f).result, 1);
     EXPECT_EQ(Counts().rateChanges, 1) << "the first InitHW tells the host before it returns";
@@ -743,5 +747,11 @@ TEST_F(PluginScenarioThreads, EveryModeSelectionTellsTheHostBetweenTheStopAndThe
         EXPECT_EQ(log[at - 2], "StopDDC1 0") << path;
         EXPECT_EQ(log[at - 1], "SetCallbacks 0 0 0") << path;
         EXPECT_EQ(log[at], "GetPower 0 non-null") << path;
+    }
+    for (const int on : {1, 0}) {
+        f->SetAtt(on);
+        const auto log = DriverLog();
+        ASSERT_EQ(logLinesAtAttenuatorNotice, static_cast<int>(log.size()));
+        EXPECT_EQ(log.back(), on != 0 ? "SetAttenuator 0 21" : "SetAttenuator 0 0");
     }
 }
