@@ -4,74 +4,122 @@
 
 namespace excalibur {
 
-int OperationSequence::Enter() {
+int OperationSequence::Enter(Settings sets) {
     const platform::ThreadId self = platform::CurrentThreadId();
-    int depth = 0;
-    platform::WaitUntil([&] {
-        std::lock_guard lock(mutex_);
-        if (depth_ != 0 && owner_ == self) {
-            depth = ++depth_;
-        } else if (depth_ == 0 && !closed_.load()) {
-            owner_ = self;
-            depth = depth_ = 1;
+    std::unique_lock lock(mutex_);
+    if (depth_ != 0 && owner_ == self) return Nest(sets);
+    if (closed_.load()) return 0;
+    if (depth_ == 0) {
+        owner_ = self;
+        depth_ = 1;
+    } else {
+        Waiter waiter(self);
+        waiters_.push_back(&waiter);
+        lock.unlock();
+        waiter.wakeup.Wait(platform::WhileWaiting::ServeSentMessages);
+        lock.lock();
+        if (!waiter.granted) {
+            // The turn went to this thread's outer wait (this one runs in a
+            // message it served meanwhile), or the sequence closed.
+            std::erase(waiters_, &waiter);
+            return depth_ != 0 && owner_ == self ? Nest(sets) : 0;
         }
-        return depth != 0 || closed_.load();
-    });
-    if (depth == 1) RunQueued();
-    return depth;
+        if (closed_.load()) {
+            Release();
+            return 0;
+        }
+    }
+    lock.unlock();
+    RunQueued();
+    return 1;
+}
+
+int OperationSequence::Nest(Settings sets) {
+    TakeFromQueued(sets);
+    return ++depth_;
 }
 
 void OperationSequence::Leave(void (*atTheEnd)()) {
     // Only the owner changes the depth while it is not 0.
-    if (depth_ == 1) {
-        RunQueued();
-        if (atTheEnd != nullptr) atTheEnd();
-    }
+    if (depth_ == 1 && atTheEnd != nullptr) atTheEnd();
     std::lock_guard lock(mutex_);
-    if (--depth_ == 0) owner_ = 0;
+    if (--depth_ == 0) Release();
 }
 
-// What was queued when it begins; what those queue meanwhile waits for the
-// next operation, so that a callback queueing on every block cannot keep
-// this one from ending.
+// With the lock held and depth 0: the turn to the first waiter.
+void OperationSequence::Release() {
+    depth_ = 0;
+    owner_ = 0;
+    if (closed_.load()) {
+        if (closer_ != nullptr) closer_->Set();
+        return;
+    }
+    if (waiters_.empty()) return;
+    Waiter* next = waiters_.front();
+    waiters_.pop_front();
+    owner_ = next->thread;
+    depth_ = 1;
+    next->granted = true;
+    // A later wait of the same thread, inside the first, runs nested in its turn.
+    for (Waiter* waiter : waiters_) {
+        if (waiter->thread == next->thread) waiter->wakeup.Set();
+    }
+    next->wakeup.Set();
+}
+
+void OperationSequence::TakeFromQueued(Settings sets) {
+    for (Queued& queued : queue_) queued.sets &= ~sets;
+    std::erase_if(queue_, [](const Queued& queued) { return queued.sets == 0; });
+}
+
+bool OperationSequence::Queue(Settings sets, Request request) {
+    std::lock_guard lock(mutex_);
+    if (closed_.load()) return false;
+    TakeFromQueued(sets);
+    queue_.push_back({sets, std::move(request), nextNumber_++});
+    return true;
+}
+
 void OperationSequence::RunQueued() {
-    std::vector<std::pair<int, std::function<void()>>> batch;
+    std::uint64_t end = 0;
     {
         std::lock_guard lock(mutex_);
-        batch.swap(queue_);
+        end = nextNumber_;
     }
-    for (auto& [kind, operation] : batch) {
-        if (closed_.load()) return;
-        // An exception of one queued operation ends it alone, as the export's guard would have.
+    while (!closed_.load()) {
+        Queued queued;
+        {
+            std::lock_guard lock(mutex_);
+            if (queue_.empty() || queue_.front().number >= end) return;
+            queued = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        // An exception of one queued request ends it alone, as the export's guard would have.
         try {
-            operation();
+            queued.request(queued.sets);
         } catch (...) {}
     }
 }
 
-bool OperationSequence::Queue(int kind, std::function<void()> operation) {
+std::size_t OperationSequence::WaitingThreads() {
     std::lock_guard lock(mutex_);
-    if (closed_.load()) return false;
-    std::erase_if(queue_, [&](const auto& queued) { return queued.first == kind; });
-    queue_.emplace_back(kind, std::move(operation));
-    return true;
-}
-
-void OperationSequence::Supersede(int kind) {
-    std::lock_guard lock(mutex_);
-    std::erase_if(queue_, [&](const auto& queued) { return queued.first == kind; });
+    return waiters_.size();
 }
 
 void OperationSequence::CloseAfterTheRunningOne(platform::WhileWaiting whileWaiting) {
-    Close();
     const platform::ThreadId self = platform::CurrentThreadId();
-    platform::WaitUntil(
-        [&] {
-            std::lock_guard lock(mutex_);
-            return depth_ == 0 || owner_ == self;
-        },
-        whileWaiting);
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    closed_.store(true);
+    for (Waiter* waiter : waiters_) waiter->wakeup.Set();
+    waiters_.clear();
+    if (depth_ != 0 && owner_ != self) {
+        platform::Wakeup ended;
+        closer_ = &ended;
+        lock.unlock();
+        ended.Wait(whileWaiting);
+        lock.lock();
+        closer_ = nullptr;
+    }
     queue_.clear();
 }
 

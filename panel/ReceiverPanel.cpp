@@ -21,8 +21,7 @@ constexpr int kBoldFont = 1;
 constexpr int kImageLeftOfLabel = 0;
 // What another thread asks of the panel's thread.
 constexpr int kCatchUpRequest = 1;
-constexpr int kShowRequest = 2;
-constexpr int kHideRequest = 3;
+constexpr int kApplyVisibilityRequest = 2;
 // How long ShowGUI and HideGUI wait for a panel thread that does not pump.
 constexpr auto kShowAnswerTimeout = std::chrono::seconds(1);
 // How long the unload waits for a show or hide that the panel's thread began.
@@ -35,10 +34,6 @@ const char* SampleButtonLabel(int mode) { return SampleModeTable[ClampSampleMode
 ReceiverPanel::ReceiverPanel() : PanelDialog(IDD_RECEIVER_PANEL), m_nShowFlag(platform::kPositionHideWindow) {}
 
 ReceiverPanel::~ReceiverPanel() { DestroyWindow(); }
-
-void ReceiverPanel::QueueFromStream(Pending kind, std::function<void()> request) {
-    if (m_operations.Queue(static_cast<int>(kind), std::move(request))) RequestCatchUp();
-}
 
 void ReceiverPanel::RequestCatchUp() {
     const platform::WindowId window = Window();
@@ -59,6 +54,8 @@ void ReceiverPanel::BindControls(platform::WindowId dialog) {
 int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
     Turn turn(*this);
     AttachWindow(dialog);
+    // A catch-up posted to a window destroyed since never came.
+    m_bCatchUpRequested = false;
     BindControls(dialog);
     m_hIcon = platform::SetSmallIconFromResource(
         dialog, platform::PlatformMajorVersion() > 5 ? IDI_PANEL_ICON : IDI_PANEL_ICON_CLASSIC);
@@ -82,24 +79,25 @@ int ReceiverPanel::CreateOnce() {
     // A stream, hence a data call, exists only once the window does.
     if (Window() != 0) return -1;
     Turn turn(*this);
-    if (!turn || Window() != 0) return -1;
+    if (!turn) return 0;
+    if (Window() != 0) return -1;
     CreateModeless();
     return DeviceHandle() >= 0 ? 1 : 0;
 }
 
-// Two requests, so that a stop made later supersedes the start and not the tuning.
+// Two requests, so that a stop made later takes the start and not the tuning.
 int ReceiverPanel::StartStream(std::int32_t frequency) {
-    Operate(Pending::Stream, [this] { Start(); });
+    Request(kStreamSetting, [this](Settings) { Start(); });
     TuneTo(frequency);
     return 1 << samplesPerBufferLog2;
 }
 
 void ReceiverPanel::StopStream() {
-    Operate(Pending::Stream, [this] { Stop(); });
+    Request(kStreamSetting, [this](Settings) { Stop(); });
 }
 
 std::int32_t ReceiverPanel::TuneTo(std::int32_t frequency) {
-    Operate(Pending::Tune, [this, frequency] { Tune(frequency); });
+    Request(kTuningSetting, [this, frequency](Settings) { Tune(frequency); });
     return TunedFrequency(frequency);
 }
 
@@ -111,17 +109,28 @@ platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) const {
 bool ReceiverPanel::AttenuatorOn() const { return PublishedRecord().attenuator != 0; }
 
 void ReceiverPanel::StoreRecord(const ExParaBlock& block) {
-    Operate(Pending::StoreRecord, [block] { ReplaceRecord(block); });
+    Request(kRecordSettings, [block](Settings still) { ReplaceRecord(RecordKeepingLaterSettings(block, still)); });
 }
 
 void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
-    Operate(Pending::ApplyRecord, [this, block] {
-        const ExParaBlock old = ReplaceRecord(block);
-        if (exPara.levelOffset != old.levelOffset) ChangeLevelOffset(exPara.levelOffset);
-        if (exPara.attenuator != old.attenuator) ChangeAttenuator(exPara.attenuator);
-        if (exPara.dither != old.dither) ChangeDithering(exPara.dither);
-        if (exPara.noiseBlanker != old.noiseBlanker) ChangeNoiseBlanker(exPara.noiseBlanker);
+    Request(kRecordSettings, [this, block](Settings still) {
+        const ExParaBlock old = ReplaceRecord(RecordKeepingLaterSettings(block, still));
+        if (exPara.levelOffset != old.levelOffset) RunLevelOffsetChange(exPara.levelOffset);
+        if (exPara.attenuator != old.attenuator) RunAttenuatorChange(exPara.attenuator);
+        if (exPara.dither != old.dither) RunDitheringChange(exPara.dither);
+        if (exPara.noiseBlanker != old.noiseBlanker) RunNoiseBlankerChange(exPara.noiseBlanker);
     });
+}
+
+// Inside the request's turn, so the record is the current one.
+ExParaBlock ReceiverPanel::RecordKeepingLaterSettings(const ExParaBlock& block, Settings stillItsOwn) {
+    ExParaBlock kept = block;
+    if (!(stillItsOwn & kAttenuatorSetting)) kept.attenuator = exPara.attenuator;
+    if (!(stillItsOwn & kDitherSetting)) kept.dither = exPara.dither;
+    if (!(stillItsOwn & kNoiseBlankerSetting)) kept.noiseBlanker = exPara.noiseBlanker;
+    if (!(stillItsOwn & kSampleModeSetting)) kept.sampleMode = exPara.sampleMode;
+    if (!(stillItsOwn & kLevelOffsetSetting)) kept.levelOffset = exPara.levelOffset;
+    return kept;
 }
 
 bool ReceiverPanel::ControlsAreOurs() {
@@ -132,73 +141,84 @@ bool ReceiverPanel::ControlsAreOurs() {
 }
 
 void ReceiverPanel::ChangeAttenuator(std::uint32_t on) {
-    Operate(Pending::Attenuator, [this, on] {
-        ApplyAttenuator(on);
-        NotifyHost(HostEvent::Attenuator, exPara.attenuator, Window());
-        if (ControlsAreOurs()) m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
-        // Hosts that list the attenuator steps read GetActualAttIdx again.
-        TellHost(kStatusAttenuatorChanged);
-    });
+    Request(kAttenuatorSetting, [this, on](Settings) { RunAttenuatorChange(on); });
 }
 
 void ReceiverPanel::ChangeDithering(std::uint32_t on) {
-    Operate(Pending::Dither, [this, on] {
-        ApplyDithering(on);
-        NotifyHost(HostEvent::Dither, exPara.dither, Window());
-        if (ControlsAreOurs()) m_DitheringButton.SetCheckState(exPara.dither, true);
-    });
+    Request(kDitherSetting, [this, on](Settings) { RunDitheringChange(on); });
 }
 
 void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) {
-    Operate(Pending::NoiseBlanker, [this, on] {
-        ApplyNoiseBlanker(on);
-        NotifyHost(HostEvent::NoiseBlanker, exPara.noiseBlanker, Window());
-        if (ControlsAreOurs()) m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
-    });
+    Request(kNoiseBlankerSetting, [this, on](Settings) { RunNoiseBlankerChange(on); });
 }
 
 void ReceiverPanel::ChangeSampleMode(int mode, SkipWhen skip) {
-    Operate(Pending::SampleMode, [this, mode, skip] {
-        if (skip == SkipWhen::ModeStored && mode == static_cast<int>(exPara.sampleMode)) return;
-        if (skip == SkipWhen::ModeInForce && mode == SampleModeOfRate(sampleRate)) return;
-        SelectSampleMode(mode);
-        RefreshControls();
-        NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());
-    });
+    Request(kSampleModeSetting, [this, mode, skip](Settings) { RunSampleModeChange(mode, skip); });
 }
 
 void ReceiverPanel::ChangeLevelOffset(int decibels) {
-    Operate(Pending::LevelOffset, [this, decibels] {
-        const auto offset = static_cast<std::int16_t>(std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax));
-        exPara.levelOffset = offset;
-        if (ControlsAreOurs()) ShowLevel(offset);
-        if (exPara.hostWindow != 0) {
-            NotifyHost(HostEvent::LevelOffset, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(offset)),
-                       Window());
-        }
-        ApplyLevelOffset(offset);
+    Request(kLevelOffsetSetting, [this, decibels](Settings) { RunLevelOffsetChange(decibels); });
+}
+
+void ReceiverPanel::RunAttenuatorChange(std::uint32_t on) {
+    ApplyAttenuator(on);
+    NotifyHost(HostEvent::Attenuator, exPara.attenuator, Window());
+    if (ControlsAreOurs()) m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
+    // Hosts that list the attenuator steps read GetActualAttIdx again.
+    TellHost(kStatusAttenuatorChanged);
+}
+
+void ReceiverPanel::RunDitheringChange(std::uint32_t on) {
+    ApplyDithering(on);
+    NotifyHost(HostEvent::Dither, exPara.dither, Window());
+    if (ControlsAreOurs()) m_DitheringButton.SetCheckState(exPara.dither, true);
+}
+
+void ReceiverPanel::RunNoiseBlankerChange(std::uint32_t on) {
+    ApplyNoiseBlanker(on);
+    NotifyHost(HostEvent::NoiseBlanker, exPara.noiseBlanker, Window());
+    if (ControlsAreOurs()) m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
+}
+
+void ReceiverPanel::RunSampleModeChange(int mode, SkipWhen skip) {
+    if (skip == SkipWhen::ModeStored && mode == static_cast<int>(exPara.sampleMode)) return;
+    if (skip == SkipWhen::ModeInForce && mode == SampleModeOfRate(sampleRate)) return;
+    SelectSampleMode(mode);
+    RefreshControls();
+    NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());
+}
+
+void ReceiverPanel::RunLevelOffsetChange(int decibels) {
+    const auto offset = static_cast<std::int16_t>(std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax));
+    exPara.levelOffset = offset;
+    if (ControlsAreOurs()) ShowLevel(offset);
+    if (exPara.hostWindow != 0) {
+        NotifyHost(HostEvent::LevelOffset, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(offset)), Window());
+    }
+    ApplyLevelOffset(offset);
+}
+
+// A toggle flips the record's value even without a receiver, so the host
+// hears of the value the button shows.
+void ReceiverPanel::ToggleAttenuator() {
+    Request(kAttenuatorSetting, [this](Settings) {
+        exPara.attenuator = exPara.attenuator == 0 ? 1 : 0;
+        RunAttenuatorChange(exPara.attenuator);
     });
 }
 
-void ReceiverPanel::ToggleAttenuator() {
-    Turn turn(*this);
-    if (!turn) return;
-    exPara.attenuator = exPara.attenuator == 0 ? 1 : 0;
-    ChangeAttenuator(exPara.attenuator);
-}
-
 void ReceiverPanel::ToggleDithering() {
-    Turn turn(*this);
-    if (!turn) return;
-    exPara.dither = exPara.dither == 0 ? 1 : 0;
-    ChangeDithering(exPara.dither);
+    Request(kDitherSetting, [this](Settings) {
+        exPara.dither = exPara.dither == 0 ? 1 : 0;
+        RunDitheringChange(exPara.dither);
+    });
 }
 
 void ReceiverPanel::ToggleNoiseBlanker() {
-    Turn turn(*this);
-    if (!turn) return;
-    exPara.noiseBlanker = exPara.noiseBlanker == 0 ? 1 : 0;
-    ChangeNoiseBlanker(exPara.noiseBlanker);
+    Request(kNoiseBlankerSetting, [this](Settings) {
+        exPara.noiseBlanker = exPara.noiseBlanker == 0 ? 1 : 0;
+        RunNoiseBlankerChange(exPara.noiseBlanker);
+    });
 }
 
 void ReceiverPanel::RefreshControls() {
@@ -221,41 +241,37 @@ void ReceiverPanel::ShowLevel(int decibels) {
 void ReceiverPanel::OnSampleChosen() { ChangeSampleMode(m_SampleButton.m_nMenuCommand - ID_SAMPLES_50KHZ); }
 
 int ReceiverPanel::OnLevelSpin(int delta) {
-    Turn turn(*this);
-    if (turn) ChangeLevelOffset(static_cast<std::int16_t>(exPara.levelOffset + delta));
+    Request(kLevelOffsetSetting,
+            [this, delta](Settings) { RunLevelOffsetChange(static_cast<std::int16_t>(exPara.levelOffset + delta)); });
     return 0;
 }
 
 // Takes no turn: a caller inside an operation may wait for the panel's
-// thread to answer, and that thread must not wait for the operation.
+// thread to answer, and that thread must not wait for the operation. Every
+// request to that thread applies the wish as it stands when it runs, so the
+// last call wins however the requests arrive, and a late one changes nothing.
 void ReceiverPanel::ShowPanel(int show) {
-    if (hostCallback.InsideDataCall()) {
-        QueueFromStream(Pending::Show, [this, show] { ShowPanel(show); });
-        return;
-    }
-    m_operations.Supersede(static_cast<int>(Pending::Show));
     if (m_operations.Closed()) return;
     m_nShowFlag = show != 0 ? platform::kPositionShowWindow : platform::kPositionHideWindow;
     const platform::WindowId window = Window();
     if (window == 0) return;
-    // Showing sends the window its shown-or-hidden event: only its own thread
-    // does it, and the caller returns when it has.
+    // Showing sends the window its shown-or-hidden event: only its own thread does it.
     if (platform::OwnedByCallingThread(window)) {
-        ShowOnThisThread(show);
+        ApplyVisibilityWish();
         return;
     }
-    const int request = show != 0 ? kShowRequest : kHideRequest;
-    if (platform::SendPanelRequest(window, request, kShowAnswerTimeout)) return;
-    // Not answered in time: the panel's thread was busy with it (a hide can
-    // take Wine a second), or it does not pump; then it does it when it does.
-    platform::WaitUntil([this] { return m_nShowAnswers.load() == 0; });
-    platform::PostPanelRequest(window, request);
+    // A data call must not wait: the panel's thread may be stopping the stream.
+    if (!hostCallback.InsideDataCall() &&
+        platform::SendPanelRequest(window, kApplyVisibilityRequest, kShowAnswerTimeout)) {
+        return;
+    }
+    platform::PostPanelRequest(window, kApplyVisibilityRequest);
 }
 
-void ReceiverPanel::ShowOnThisThread(int show) {
+void ReceiverPanel::ApplyVisibilityWish() {
     const platform::WindowId window = Window();
     if (window == 0 || m_operations.Closed()) return;
-    if (show != 0) {
+    if (m_nShowFlag == platform::kPositionShowWindow) {
         if (!platform::IsVisible(window)) platform::ShowWindowBy(window, platform::kShowShow);
         platform::BringToForeground(window);
     } else {
@@ -286,6 +302,7 @@ int ReceiverPanel::OnSpinDelta(int controlId, int delta) { return controlId == m
 
 void ReceiverPanel::OnCloseRequest() {
     if (m_operations.Closed()) return;
+    m_nShowFlag = platform::kPositionHideWindow;
     platform::ShowWindowBy(Window(), platform::kShowHide);
     NotifyPanelShown(0, Window());
 }
@@ -301,10 +318,9 @@ void ReceiverPanel::OnPanelRequest(int request) {
             m_bCatchUpRequested = false;
             RefreshControls();  // its turn runs the queue
             break;
-        case kShowRequest:
-        case kHideRequest:
+        case kApplyVisibilityRequest:
             ++m_nShowAnswers;
-            ShowOnThisThread(request == kShowRequest ? platform::kShowShow : platform::kShowHide);
+            ApplyVisibilityWish();
             --m_nShowAnswers;
             break;
         default: break;
@@ -339,9 +355,11 @@ void ReceiverPanel::ShutDown(bool processExiting) {
     platform::AbandonPanelWindow(window);
 }
 
-// Also when the host destroys the window: then this wait serves messages.
+// At the unload, or when the host destroys the window: then, after an
+// operation already running, the receiver closes and the next InitHW makes
+// window and receiver again. At the unload the sequence is closed and idle.
 void ReceiverPanel::OnPanelDestroy() {
-    m_operations.CloseAfterTheRunningOne(platform::WhileWaiting::ServeSentMessages);
+    Turn turn(*this);
     CloseAndSave();
 }
 

@@ -18,11 +18,12 @@ namespace excalibur {
 //
 // Threads (docs/threads.md): the exports run on any of the host's threads,
 // the window's handlers on the panel's thread, the stream handler on the
-// driver's. Operations run one at a time and in order, with the host's
-// status calls inside them; reads take only the published record. An
-// operation asked for from inside a data callback is queued, not waited
-// for. Controls are changed on the panel's thread only; another thread asks
-// it to catch up. Showing and hiding never wait for an operation.
+// driver's. Requests run one at a time in the order made, with the host's
+// status calls inside them; one made from inside a data callback is queued,
+// not waited for. Reads take only the published record. Controls are
+// changed on the panel's thread only; another thread asks it to catch up.
+// Showing and hiding never wait for an operation: they record the wished
+// visibility, which the panel's thread applies as it stands.
 class ReceiverPanel : public PanelDialog, public ReceiverDevice {
 public:
     ReceiverPanel();
@@ -31,13 +32,14 @@ public:
     // Which stored value makes ChangeSampleMode skip a request.
     enum class SkipWhen { Never, ModeStored, ModeInForce };
 
+    // The setting operations, each one request.
     void ChangeAttenuator(std::uint32_t on);
     void ChangeDithering(std::uint32_t on);
     void ChangeNoiseBlanker(std::uint32_t on);
     void ChangeSampleMode(int mode, SkipWhen skip = SkipWhen::Never);
     void ChangeLevelOffset(int decibels);
 
-    // The exports' own operations.
+    // The exports' own requests.
     // Creates the window unless it exists: -1 it existed, else 1 with a receiver, 0 without.
     int CreateOnce();
     int StartStream(std::int32_t frequency);
@@ -59,6 +61,9 @@ public:
     // Unload: the window's destruction, done without a message to the window
     // when this thread does not own it or the process is ending.
     void ShutDown(bool processExiting);
+    // Records the wish; returns once the panel's thread has applied it, or
+    // (inside a data call, or after a second's wait for that thread) once
+    // it is asked to.
     void ShowPanel(int show);
     void OnSampleChosen();
     int OnLevelSpin(int delta);
@@ -76,10 +81,13 @@ public:
     const MyButton& SampleButton() const { return m_SampleButton; }
 
 private:
+    using Settings = OperationSequence::Settings;
+
     // One operation's turn in the sequence; false once unloading began.
     class Turn {
     public:
-        explicit Turn(ReceiverPanel& panel) : m_sequence(panel.m_operations), m_nDepth(m_sequence.Enter()) {}
+        explicit Turn(ReceiverPanel& panel, Settings sets = 0)
+            : m_sequence(panel.m_operations), m_nDepth(m_sequence.Enter(sets)) {}
         // Readers see what the operation changed once it ends.
         ~Turn() {
             if (m_nDepth != 0) m_sequence.Leave(&PublishRecord);
@@ -93,41 +101,50 @@ private:
         int m_nDepth;
     };
 
-    // The kinds of request a data callback may make; a queued one is merged
-    // with a later one of its kind.
-    enum class Pending {
-        Stream,
-        Tune,
-        StoreRecord,
-        ApplyRecord,
-        Attenuator,
-        Dither,
-        NoiseBlanker,
-        SampleMode,
-        LevelOffset,
-        Show
+    // What a request sets: an older queued request no longer sets it.
+    enum Setting : Settings {
+        kStreamSetting = 1u << 0,
+        kTuningSetting = 1u << 1,
+        kAttenuatorSetting = 1u << 2,
+        kDitherSetting = 1u << 3,
+        kNoiseBlankerSetting = 1u << 4,
+        kSampleModeSetting = 1u << 5,
+        kLevelOffsetSetting = 1u << 6,
+        // The record's other fields: host window, message numbers.
+        kHostFieldsSetting = 1u << 7,
+        kRecordSettings = kAttenuatorSetting | kDitherSetting | kNoiseBlankerSetting | kSampleModeSetting |
+                          kLevelOffsetSetting | kHostFieldsSetting
     };
-    // From inside a data call, on the driver's thread: an operation that
-    // stops the stream waits for that very call, so the request is queued.
-    void QueueFromStream(Pending kind, std::function<void()> request);
-    // Runs the body as an operation of the kind, or queues it. A request
-    // that runs now supersedes the queued ones of its kind, which are older.
-    // It is wrapped for the queue only when it is queued.
+
+    // Runs the body, called with the settings still its own, as a request:
+    // from inside a data call (on the driver's thread, which a stop waits
+    // for) it is queued; otherwise it waits for its turn.
     template <typename Body>
-    void Operate(Pending kind, Body body) {
+    void Request(Settings sets, Body body) {
         if (hostCallback.InsideDataCall()) {
-            QueueFromStream(kind, [this, kind, body] { Operate(kind, body); });
+            if (m_operations.Queue(sets, body)) RequestCatchUp();
             return;
         }
-        m_operations.Supersede(static_cast<int>(kind));
-        Turn turn(*this);
-        if (turn) body();
+        Turn turn(*this, sets);
+        if (turn) body(sets);
     }
     // One posted request makes the panel's thread run the queue and refresh
     // the controls, however many changes come before it runs.
     void RequestCatchUp();
-    void ShowOnThisThread(int show);
-    // Unloading: the receiver closed, the settings and position saved.
+
+    // The setting operations' bodies, inside a request's turn; the plug-in's
+    // own nesting calls them, so that it takes nothing from queued requests.
+    void RunAttenuatorChange(std::uint32_t on);
+    void RunDitheringChange(std::uint32_t on);
+    void RunNoiseBlankerChange(std::uint32_t on);
+    void RunSampleModeChange(int mode, SkipWhen skip);
+    void RunLevelOffsetChange(int decibels);
+    // The host's record, keeping the current values of the settings that a
+    // later request took from it.
+    static ExParaBlock RecordKeepingLaterSettings(const ExParaBlock& block, Settings stillItsOwn);
+
+    void ApplyVisibilityWish();
+    // Unloading or destroyed: the receiver closed, the settings and position saved.
     void CloseAndSave();
 
     void BindControls(platform::WindowId dialog);
@@ -138,7 +155,8 @@ private:
 
     OperationSequence m_operations;
     std::atomic<bool> m_bCatchUpRequested{false};
-    // Shows and hides that the panel's thread is doing for another thread.
+    // Wishes the panel's thread is applying for another thread, which the
+    // unload waits out: that thread runs our code meanwhile.
     std::atomic<int> m_nShowAnswers{0};
 
     int m_nSpinnerId = 0;
@@ -149,6 +167,7 @@ private:
     MyButton m_DitheringButton;
     MyButton m_NoiseBlankerButton;
     int m_nLevelLabelId = 0;
+    // The wished visibility, as SetWindowPos's show or hide flag.
     std::atomic<std::uint32_t> m_nShowFlag;
     void* m_hIcon = nullptr;
 };

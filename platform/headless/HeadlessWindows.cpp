@@ -52,16 +52,16 @@ void WatchPosts(WindowId window, std::function<void(const PostedMessage&)> watch
     if (found != system.windows.end()) found->second.postWatcher = std::move(watcher);
 }
 
-namespace {
-
-bool SentToThisThread(const detail::WindowSystem& system) {
+bool detail::SentToThisThread(const detail::WindowSystem& system) {
     const auto self = std::this_thread::get_id();
     return std::any_of(system.sent.begin(), system.sent.end(),
                        [&](const detail::SentCall& sent) { return sent.to == self; });
 }
 
+namespace {
+
 bool RequestsForThisThread(const detail::WindowSystem& system) {
-    if (SentToThisThread(system)) return true;
+    if (detail::SentToThisThread(system)) return true;
     const auto self = std::this_thread::get_id();
     for (const auto& [id, state] : system.windows) {
         if (state.owner == self && !state.panelRequests.empty()) return true;
@@ -126,7 +126,7 @@ bool SendToWindowWithin(WindowId window, const std::function<void()>& call, std:
     const auto end = std::chrono::steady_clock::now() + timeout;
     const auto ours = [&](const detail::SentCall& sent) { return sent.done == &done; };
     // A sender serves what is sent to it meanwhile, as on Windows.
-    const auto woken = [&] { return done || SentToThisThread(system); };
+    const auto woken = [&] { return done || detail::SentToThisThread(system); };
     for (;;) {
         if (!system.posted.wait_until(lock, end, woken)) {
             const auto unanswered = std::find_if(system.sent.begin(), system.sent.end(), ours);
@@ -164,6 +164,31 @@ void ServeSentMessages() {
         lock.lock();
         *sent.done = true;
         system.posted.notify_all();
+    }
+}
+
+Wakeup::Wakeup() = default;
+Wakeup::~Wakeup() = default;
+
+// Under the window system's lock, which a waiter holds while it looks.
+void Wakeup::Set() {
+    auto& system = headless::detail::System();
+    std::lock_guard lock(system.mutex);
+    set_.store(true);
+    system.posted.notify_all();
+}
+
+// The window system's own signal wakes the waiter: set, or sent to.
+void Wakeup::Wait(WhileWaiting whileWaiting) {
+    auto& system = headless::detail::System();
+    const bool serve = whileWaiting == WhileWaiting::ServeSentMessages;
+    std::unique_lock lock(system.mutex);
+    for (;;) {
+        system.posted.wait(lock, [&] { return set_.load() || (serve && headless::detail::SentToThisThread(system)); });
+        if (set_.load()) return;
+        lock.unlock();
+        ServeSentMessages();
+        lock.lock();
     }
 }
 

@@ -47,6 +47,8 @@ struct WindowSystem {
 };
 
 WindowSystem& System();
+// Whether a call sent to the calling thread waits; under the system's lock.
+bool SentToThisThread(const WindowSystem& system);
 
 }  // namespace detail
 

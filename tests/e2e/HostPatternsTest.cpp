@@ -1,7 +1,7 @@
 // How hosts really call the plug-in, from several threads, inside their own
 // callbacks, while they unload or exit; and the call orders of public ExtIO
-// hosts. Each threads pattern repeats, since a race shows in some runs only;
-// a hang fails the case through the watchdog.
+// hosts. Each threads pattern repeats (Rounds()), since a race shows in some
+// runs only; a hang fails the case through the watchdog.
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kRepetitions = 20;
 constexpr auto kHangLimit = std::chrono::seconds(90);
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
@@ -23,12 +22,17 @@ std::atomic<int> statusAction{0};
 std::atomic<int> dataAction{0};
 std::atomic<int> requestsMade{0};
 std::atomic<platform::WindowId> windowOfMainThread{0};
+std::atomic<bool> insideTheBusyHandler{false};
 
-enum StatusAction { kNone, kStop, kStopThenStart, kSendToTheMainThread };
-enum DataAction { kNothing, kTuneOnce, kStopOnce, kAttenuatorEveryBlock };
+enum StatusAction { kNone, kStop, kStopThenStart, kSendToTheMainThread, kBusy, kLetTheDataCallbackTune };
+enum DataAction { kNothing, kTuneOnce, kStopOnce, kAttenuatorEveryBlock, kAttenuatorAndTuneOnce, kTuneLaterOnce };
 
 constexpr std::int32_t kQueuedFrequency = 7100000;
 constexpr std::int32_t kLaterFrequency = 7200000;
+// Longer than ShowGUI's wait for the panel's thread.
+constexpr auto kBusyHandler = std::chrono::milliseconds(1300);
+
+void WaitFor(const std::atomic<int>& counter, int atLeast);
 
 void HostCallbackActions(const host::ExtIoFunctions& f, int, int status) {
     if (status == 100 || status == 125) {
@@ -39,6 +43,16 @@ void HostCallbackActions(const host::ExtIoFunctions& f, int, int status) {
                 f.StartHW(f.GetHWLO());
                 break;
             case kSendToTheMainThread: paneldriver::SendNothing(windowOfMainThread); break;
+            case kBusy:
+                insideTheBusyHandler = true;
+                std::this_thread::sleep_for(kBusyHandler);
+                break;
+            case kLetTheDataCallbackTune: {
+                const int made = requestsMade;
+                dataAction = kTuneLaterOnce;
+                WaitFor(requestsMade, made + 1);
+                break;
+            }
             default: break;
         }
         return;
@@ -49,6 +63,14 @@ void HostCallbackActions(const host::ExtIoFunctions& f, int, int status) {
             break;
         case kStopOnce:
             if (dataAction.exchange(kNothing) == kStopOnce) f.StopHW();
+            break;
+        case kAttenuatorAndTuneOnce:
+            if (dataAction.exchange(kNothing) != kAttenuatorAndTuneOnce) return;
+            f.SetAtt(1);
+            f.SetHWLO(kQueuedFrequency);
+            break;
+        case kTuneLaterOnce:
+            if (dataAction.exchange(kNothing) == kTuneLaterOnce) f.SetHWLO(kLaterFrequency);
             break;
         case kAttenuatorEveryBlock: f.SetAtt(PluginScenario::Counts().dataBlocks % 2); break;
         default: return;
@@ -102,7 +124,7 @@ protected:
 // the main thread hides the panel and at once unloads.
 TEST_F(HostPatterns, HideThenUnloadFromAnotherThreadReturnsAtOnce) {
     Watchdog watchdog(kHangLimit, "hide, then unload from another thread");
-    for (int round = 0; round < kRepetitions; ++round) {
+    for (int round = 0; round < Rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         LoadPlugin();
         std::atomic<int> stage{0};
@@ -116,7 +138,7 @@ TEST_F(HostPatterns, HideThenUnloadFromAnotherThreadReturnsAtOnce) {
             stage = init.result == 1 ? 1 : -1;
             while (stage != 3) own.Pump(milliseconds(5));
             // Messages may still reach the abandoned panel; they must not reach our code.
-            const auto end = Clock::now() + (round == kRepetitions - 1 ? milliseconds(1000) : milliseconds(100));
+            const auto end = Clock::now() + (round == Rounds() - 1 ? milliseconds(1000) : milliseconds(100));
             while (Clock::now() < end) own.Pump(milliseconds(5));
         });
         while (stage == 0) std::this_thread::sleep_for(milliseconds(1));
@@ -170,6 +192,57 @@ TEST_F(HostPatterns, ShowAndHideFromAnotherThreadReturnWhenDone) {
     EXPECT_TRUE(paneldriver::IsVisible(panel));
 }
 
+// The panel's thread is inside the host's own handler of a rate change, for
+// longer than ShowGUI waits for it, while another thread shows and hides the
+// panel: once the panel's thread pumps again, the last call has won.
+TEST_F(HostPatterns, TheLastOfShowAndHideWins) {
+    StartStreaming();
+    excalibur::ExParaBlock record{};
+    const auto panel = static_cast<platform::WindowId>(f->GetExPara(&record));
+    for (int round = 0; round < Rounds(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const bool showLast = round % 2 == 1;
+        insideTheBusyHandler = false;
+        statusAction = kBusy;
+        std::atomic<bool> done{false};
+        std::thread hostThread([&] {
+            while (!insideTheBusyHandler) std::this_thread::sleep_for(milliseconds(1));
+            showLast ? f->HideGUI() : f->ShowGUI();
+            showLast ? f->ShowGUI() : f->HideGUI();
+            done = true;
+        });
+        f->SetSamples(round % 2 == 0 ? 4 : 3);
+        while (!done) window->Pump(milliseconds(1));
+        hostThread.join();
+        Pump(milliseconds(50));
+        EXPECT_EQ(paneldriver::IsVisible(panel), showLast);
+        f->GetExPara(&record);
+        EXPECT_EQ(record.panelVisible, showLast ? 1 : 0);
+    }
+}
+
+// A host that tears down the windows of a source it leaves destroys the
+// panel on the panel's thread: the receiver closes, and the next InitHW
+// makes panel and receiver again.
+TEST_F(HostPatterns, ADestroyedPanelComesBackWithTheNextInitHW) {
+    StartStreaming();
+    for (int round = 0; round < Rounds(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        excalibur::ExParaBlock record{};
+        const auto destroyed = static_cast<platform::WindowId>(f->GetExPara(&record));
+        paneldriver::DestroyPanel(destroyed);
+        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+        ASSERT_EQ(CallInitHW(*f).result, 1);
+        const auto panel = static_cast<platform::WindowId>(f->GetExPara(&record));
+        EXPECT_TRUE(panel != 0 && paneldriver::Exists(panel));
+        const std::int32_t frequency = kQueuedFrequency + round * 1000;
+        EXPECT_EQ(f->StartHW(frequency), 4096);
+        EXPECT_GT(BlocksWithin(milliseconds(300)), 0);
+        EXPECT_EQ(f->GetHWLO(), frequency);
+        EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(frequency));
+    }
+}
+
 #ifdef _WIN32
 namespace {
 
@@ -193,7 +266,7 @@ TEST_F(HostPatterns, ExitDuringAnOperationEndsTheProcessAndSaves) {
     std::filesystem::current_path(folder);
     const long long usual = ExitLatency("exit");
     ASSERT_GE(usual, 0);
-    for (int round = 0; round < kRepetitions; ++round) {
+    for (int round = 0; round < Rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         std::filesystem::remove(SettingsFile());
         const long long latency = ExitLatency("exit-in-operation");
@@ -210,7 +283,7 @@ TEST_F(HostPatterns, ExitDuringAnOperationEndsTheProcessAndSaves) {
 TEST_F(HostPatterns, StopInsideTheRateChangeStaysStopped) {
     StartStreaming();
     f->StopHW();
-    for (int round = 0; round < kRepetitions; ++round) {
+    for (int round = 0; round < Rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const bool restart = round % 2 == 1;
         const int mode = round % excalibur::kSampleModeCount;
@@ -232,13 +305,24 @@ TEST_F(HostPatterns, StopInsideTheRateChangeStaysStopped) {
 }
 
 // An older request queued from the data callback never takes effect after a
-// newer one made once it returned, on the panel's thread before it pumps.
+// newer one made once it returned, on the panel's thread before it pumps; nor
+// does a queued one that runs drop one the data callback made meanwhile.
 TEST_F(HostPatterns, AQueuedRequestNeverOvertakesALaterOne) {
     StartStreaming();
-    for (int round = 0; round < kRepetitions; ++round) {
+    for (int round = 0; round < 3 * Rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const int made = requestsMade;
-        if (round % 2 == 0) {
+        if (round % 3 == 2) {
+            // The queued attenuator change's status call, on this thread,
+            // lasts until the data callback has asked for a newer frequency.
+            statusAction = kLetTheDataCallbackTune;
+            dataAction = kAttenuatorAndTuneOnce;
+            WaitFor(requestsMade, made + 1);
+            Pump(milliseconds(100));
+            EXPECT_EQ(f->GetHWLO(), kLaterFrequency);
+            EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(kLaterFrequency));
+            f->SetHWLO(7050000);
+        } else if (round % 3 == 0) {
             dataAction = kTuneOnce;
             WaitFor(requestsMade, made + 1);
             EXPECT_EQ(f->SetHWLO(kLaterFrequency), kLaterFrequency);
@@ -259,7 +343,7 @@ TEST_F(HostPatterns, AQueuedRequestNeverOvertakesALaterOne) {
 // The host unloads while its data callback asks for a change on every block:
 // nothing reaches the host from the plug-in once the unload began.
 TEST_F(HostPatterns, NothingRunsOnceTheUnloadBegan) {
-    for (int round = 0; round < kRepetitions; ++round) {
+    for (int round = 0; round < Rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         StartStreaming(4);
         dataAction = kAttenuatorEveryBlock;
@@ -289,7 +373,7 @@ TEST_F(HostPatterns, SetCallbackServesAStatusHandlerThatSendsToIt) {
     Watchdog watchdog(kHangLimit, "SetCallback and a sending status handler");
     excalibur::ExParaBlock record{};
     windowOfMainThread = static_cast<platform::WindowId>(f->GetExPara(&record));
-    for (int round = 0; round < kRepetitions; ++round) {
+    for (int round = 0; round < Rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         statusAction = kSendToTheMainThread;
         const int notices = Counts().attenuatorNotices;
@@ -313,7 +397,7 @@ TEST_F(HostPatterns, AQueuedRequestRunsBeforeTheNextOperationWithoutAPump) {
     ASSERT_EQ(CallInitHW(*f).result, 1);
     ASSERT_EQ(f->StartHW(7050000), 4096);
     Counts().hook = &HostCallbackActions;
-    for (int round = 0; round < kRepetitions; ++round) {
+    for (int round = 0; round < Rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         f->SetHWLO(7050000);
         const int made = requestsMade;

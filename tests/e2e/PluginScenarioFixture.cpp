@@ -150,6 +150,12 @@ std::string LastArgument(const std::vector<std::string>& log, const std::string&
     return "";
 }
 
+int Rounds() {
+    const char* asked = std::getenv("EXCALIBUR_ROUNDS");
+    const int rounds = asked != nullptr ? std::atoi(asked) : 0;
+    return rounds > 0 ? rounds : 3;
+}
+
 void AwaitBlock() {
     const int before = PluginScenario::Counts().dataBlocks;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);

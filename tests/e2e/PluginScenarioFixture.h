@@ -101,6 +101,10 @@ InitResult CallInitHW(const host::ExtIoFunctions& f);
 // The last argument the driver was given by the call whose log line starts so.
 std::string LastArgument(const std::vector<std::string>& log, const std::string& call);
 
+// How often a scenario repeats what may show a race or a rare input: 3, or
+// EXCALIBUR_ROUNDS (the stress command asks for 20).
+int Rounds();
+
 // Waits, within bounds, for the stream to deliver a block.
 void AwaitBlock();
 

@@ -1,3 +1,4 @@
+#include "platform/PanelWindow.h"
 #include "platform/headless/HeadlessWindows.h"
 #include "platform/headless/MyButtonWindow_headless.h"
 #include "tests/support/PanelDriver.h"
@@ -14,6 +15,8 @@ bool ButtonLooksChecked(WindowId dialog, int controlId) {
     return button != nullptr && button->checkState != 0;
 }
 void ClickControl(WindowId dialog, int controlId) { headless::SendCommand(dialog, controlId, 0); }
+
+void DestroyPanel(WindowId window) { platform::DestroyPanelWindow(window); }
 
 void SendNothing(WindowId window) {
     headless::SendToWindow(window, [] {});

@@ -59,6 +59,8 @@ int SpinBy(WindowId dialog, int controlId, int delta) {
 
 void CloseBox(WindowId dialog) { SendMessageA(AsHwnd(dialog), WM_CLOSE, 0, 0); }
 
+void DestroyPanel(WindowId window) { DestroyWindow(AsHwnd(window)); }
+
 void SendNothing(WindowId window) { SendMessageA(AsHwnd(window), WM_NULL, 0, 0); }
 
 void DialogCommand(WindowId dialog, int command) {

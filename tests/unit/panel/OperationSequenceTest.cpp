@@ -3,70 +3,169 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
 using excalibur::OperationSequence;
+using Settings = OperationSequence::Settings;
 
-enum Kind { kTune, kStream, kAttenuator };
+constexpr Settings kTune = 1, kStream = 2, kAttenuator = 4, kDither = 8;
+constexpr Settings kRecord = kAttenuator | kDither;
 
-// One scenario of requests: what ran, in order.
+// What ran, in order; a request that ran with fewer settings than it was
+// queued with notes what was left to it.
 struct Journal {
     std::string entries;
-    std::function<void()> Note(const std::string& what) {
-        return [this, what] { entries += what + " "; };
+    OperationSequence::Request Note(const std::string& what, Settings queuedWith = 0) {
+        return [this, what, queuedWith](Settings still) {
+            entries += what;
+            if (still != queuedWith && queuedWith != 0) entries += "(" + std::to_string(still) + ")";
+            entries += " ";
+        };
     }
 };
 
+// One outermost operation whose body may do more.
+void Operate(
+    OperationSequence& sequence, Journal& journal, const std::function<void()>& body = [] {}) {
+    ASSERT_EQ(sequence.Enter(), 1);
+    journal.entries += "body ";
+    body();
+    sequence.Leave();
+}
+
 }  // namespace
 
-// Queued requests run before the outermost operation's body and in the
-// order made; one of a kind is merged into a later one of its kind, and a
-// request that runs supersedes the queued ones of its kind; a nested
-// operation runs no queued request.
-TEST(OperationSequenceTest, QueuedRequestsNeverOvertakeLaterOnes) {
-    OperationSequence sequence;
-    Journal journal;
-    ASSERT_TRUE(sequence.Queue(kTune, journal.Note("tune-1")));
-    ASSERT_TRUE(sequence.Queue(kStream, journal.Note("stop")));
-    ASSERT_TRUE(sequence.Queue(kTune, journal.Note("tune-2")));
-    ASSERT_EQ(sequence.Enter(), 1);
-    journal.Note("body")();
-    EXPECT_EQ(journal.entries, "stop tune-2 body ");
-
-    sequence.Queue(kAttenuator, journal.Note("att"));
-    sequence.Queue(kStream, journal.Note("start"));
-    ASSERT_EQ(sequence.Enter(), 2);
-    sequence.Supersede(kStream);
-    journal.Note("nested-stop")();
-    sequence.Leave();
-    EXPECT_EQ(journal.entries, "stop tune-2 body nested-stop ");
-    sequence.Leave();
-    EXPECT_EQ(journal.entries, "stop tune-2 body nested-stop att ");
+// Each row: what the data callbacks queue and what the operations do; the
+// order the requests took effect in.
+TEST(OperationSequenceTest, RequestsTakeEffectInTheOrderMade) {
+    struct Row {
+        const char* name;
+        std::function<void(OperationSequence&, Journal&)> steps;
+        const char* ran;
+    };
+    const std::vector<Row> rows = {
+        {"queued ones run before the next body, in order, across kinds",
+         [](OperationSequence& s, Journal& j) {
+             s.Queue(kTune, j.Note("tune"));
+             s.Queue(kStream, j.Note("stop"));
+             s.Queue(kAttenuator, j.Note("att"));
+             Operate(s, j);
+         },
+         "tune stop att body "},
+        {"one entering the queue drops an older one of its kind, and only that",
+         [](OperationSequence& s, Journal& j) {
+             s.Queue(kTune, j.Note("tune-1"));
+             s.Queue(kStream, j.Note("stop"));
+             s.Queue(kTune, j.Note("tune-2"));
+             s.Queue(kAttenuator, j.Note("att"));
+             Operate(s, j);
+         },
+         "stop tune-2 att body "},
+        {"a queued request that runs leaves a newer one of its kind, which runs next time",
+         [](OperationSequence& s, Journal& j) {
+             s.Queue(kTune, [&](Settings) {
+                 j.entries += "tune-old ";
+                 s.Queue(kTune, j.Note("tune-new"));
+             });
+             Operate(s, j);
+             Operate(s, j);
+         },
+         "tune-old body tune-new body "},
+        {"one queued while the batch runs drops an older one still waiting in it",
+         [](OperationSequence& s, Journal& j) {
+             s.Queue(kAttenuator, [&](Settings) {
+                 j.entries += "att ";
+                 s.Queue(kTune, j.Note("tune-new"));
+             });
+             s.Queue(kTune, j.Note("tune-old"));
+             Operate(s, j);
+             Operate(s, j);
+         },
+         "att body tune-new body "},
+        {"what is queued during the body waits for the next operation",
+         [](OperationSequence& s, Journal& j) {
+             Operate(s, j, [&] { s.Queue(kTune, j.Note("tune")); });
+             Operate(s, j);
+         },
+         "body tune body "},
+        {"a nested request takes its setting from an older queued record, which keeps the rest",
+         [](OperationSequence& s, Journal& j) {
+             Operate(s, j, [&] {
+                 s.Queue(kRecord, j.Note("record", kRecord));
+                 ASSERT_EQ(s.Enter(kAttenuator), 2);
+                 j.entries += "nested-att ";
+                 s.Leave();
+             });
+             Operate(s, j);
+         },
+         "body nested-att record(8) body "},
+        {"a nested record drops the older queued settings, and the rest of the batch's",
+         [](OperationSequence& s, Journal& j) {
+             s.Queue(kStream, [&](Settings) {
+                 j.entries += "start ";
+                 ASSERT_EQ(s.Enter(kRecord), 2);
+                 j.entries += "nested-record ";
+                 s.Leave();
+             });
+             s.Queue(kDither, j.Note("dither"));
+             s.Queue(kTune, j.Note("tune"));
+             Operate(s, j);
+         },
+         "start nested-record tune body "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        OperationSequence sequence;
+        Journal journal;
+        row.steps(sequence, journal);
+        EXPECT_EQ(journal.entries, row.ran);
+    }
 }
 
 // A request that queues itself whenever it runs (a callback asking on every
-// block) runs once before the body and once after it: the operation ends.
+// block) runs once per operation: the operation ends.
 TEST(OperationSequenceTest, ARequestQueueingItselfCannotKeepAnOperationFromEnding) {
     OperationSequence sequence;
     int runs = 0;
-    std::function<void()> again = [&] {
+    std::function<void(Settings)> again = [&](Settings) {
         ++runs;
         sequence.Queue(kTune, again);
     };
     sequence.Queue(kTune, again);
     ASSERT_EQ(sequence.Enter(), 1);
-    EXPECT_EQ(runs, 1);
+    sequence.Leave();
+    ASSERT_EQ(sequence.Enter(), 1);
     sequence.Leave();
     EXPECT_EQ(runs, 2);
 }
 
-// Closing waits for the operation running on another thread, lets it finish
-// whole (nested entries included), drops the queue and lets nothing new in.
+// Threads that wait get the turn in the order they asked for it.
+TEST(OperationSequenceTest, WaitingThreadsTakeTheTurnInTheOrderTheyAsked) {
+    OperationSequence sequence;
+    ASSERT_EQ(sequence.Enter(), 1);
+    std::string order;
+    std::vector<std::thread> threads;
+    for (int caller = 0; caller < 4; ++caller) {
+        threads.emplace_back([&, caller] {
+            ASSERT_EQ(sequence.Enter(), 1);
+            order += std::to_string(caller);
+            sequence.Leave();
+        });
+        while (sequence.WaitingThreads() != static_cast<std::size_t>(caller + 1)) std::this_thread::yield();
+    }
+    sequence.Leave();
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(order, "0123");
+}
+
+// Closing sends the waiting threads away, waits for the operation running
+// on another thread, lets it finish whole (nested entries included), drops
+// the queue and lets nothing new in.
 TEST(OperationSequenceTest, ClosingWaitsForTheRunningOperationAndDropsTheQueue) {
     OperationSequence sequence;
     Journal journal;
@@ -74,17 +173,22 @@ TEST(OperationSequenceTest, ClosingWaitsForTheRunningOperationAndDropsTheQueue) 
     std::thread running([&] {
         ASSERT_EQ(sequence.Enter(), 1);
         entered = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        while (!sequence.Closed()) std::this_thread::yield();
         EXPECT_EQ(sequence.Enter(), 2) << "a nested entry after the close";
-        journal.Note("finished")();
+        journal.entries += "finished ";
         sequence.Leave();
         sequence.Leave();
     });
     while (!entered) std::this_thread::yield();
+    std::atomic<int> waiterGot{-1};
+    std::thread waiting([&] { waiterGot = sequence.Enter(); });
+    while (sequence.WaitingThreads() != 1) std::this_thread::yield();
     sequence.Queue(kTune, journal.Note("queued"));
     sequence.CloseAfterTheRunningOne(platform::WhileWaiting::ServeNothing);
     EXPECT_EQ(journal.entries, "finished ");
     running.join();
+    waiting.join();
+    EXPECT_EQ(waiterGot, 0);
     EXPECT_EQ(sequence.Enter(), 0);
     EXPECT_FALSE(sequence.Queue(kTune, journal.Note("late")));
     EXPECT_EQ(journal.entries, "finished ");
