@@ -437,7 +437,7 @@ TEST_F(HostPatterns, PublicHostsCallOrdersStream) {
              EXPECT_EQ(f->GetHWLO(), 50000000);
              EXPECT_EQ(f->GetHWSR(), 200000);
              f->ShowGUI();
-             streamsFor(milliseconds(4000));
+             streamsFor(milliseconds(1000));
              f->StopHW();
              f->CloseHW();
          }},
