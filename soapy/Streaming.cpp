@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "receiver/ReceiverDriver.h"
-#include "receiver/SampleModes.h"
 #include "soapy/ExcaliburDevice.h"
 #include "soapy/Log.h"
 
@@ -173,11 +172,10 @@ int ExcaliburDevice::activateStream(SoapySDR::Stream* handle, int flags, long lo
         LogError("excalibur: activateStream: the driver's stream could not be stopped before; close the device");
         return SOAPY_SDR_STREAM_ERROR;
     }
-    rx->ring.Restart(SampleModeTable[sampleMode].sampleRate);
+    rx->ring.Restart(ddc1.sampleRate);
     if (const char* failed = StartDriverStream()) {
         rx->ring.Fail();
-        LogError(CallFailed(failed, "starting the stream at " + std::to_string(SampleModeTable[sampleMode].sampleRate) +
-                                        " Hz") +
+        LogError(CallFailed(failed, "starting the stream at " + std::to_string(ddc1.sampleRate) + " Hz") +
                  "; the stream is not running");
         return SOAPY_SDR_STREAM_ERROR;
     }
@@ -210,7 +208,7 @@ const char* ExcaliburDevice::StartDriverStream() {
     }
     const char* failed = nullptr;
     const bool started =
-        driver::StartDdc1(library.Api(), handle, SampleModeTable[sampleMode].ddc1TypeIndex, callbacks,
+        driver::StartDdc1(library.Api(), handle, ddc1.typeIndex, callbacks,
                           reinterpret_cast<std::uintptr_t>(driverStream.get()), driver::kPairsPerBlock, &failed);
     if (!started) driverStream.reset();
     if (started && failed != nullptr) StopDriverStream();

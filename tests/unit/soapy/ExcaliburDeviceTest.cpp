@@ -183,8 +183,14 @@ TEST_F(SoapyDeviceTest, ALibraryThatCannotServeGivesAnErrorNamingItAndWhatWasMis
 
 TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
-    EXPECT_EQ(TakeLog(), (Strings{"OpenDevice -1", "SetFrequency 0 0 7050000", "SetAttenuator 0 0", "SetDithering 0 0",
-                                  "SetADCNoiseBlanker 0 0", "SetDDC1 0 9", "GetDDC1 0 non-null non-null"}));
+    // The DDC1 types, until the driver refuses one, before the defaults.
+    Strings open{"OpenDevice -1"};
+    for (int type = 0; type < 17; ++type) {
+        open.insert(open.end(), {"SetDDC1 0 " + std::to_string(type), "GetDDC1 0 non-null non-null"});
+    }
+    open.insert(open.end(), {"SetDDC1 0 17", "SetFrequency 0 0 7050000", "SetAttenuator 0 0", "SetDithering 0 0",
+                             "SetADCNoiseBlanker 0 0", "SetDDC1 0 9", "GetDDC1 0 non-null non-null"});
+    EXPECT_EQ(TakeLog(), open);
 
     device->setFrequency(SOAPY_SDR_RX, 0, 5.0);
     device->setFrequency(SOAPY_SDR_RX, 0, 6e7);
@@ -211,13 +217,6 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     EXPECT_THROW(device->writeSetting("dither", "maybe"), std::invalid_argument);
     EXPECT_THROW(device->writeSetting("agc", "true"), std::invalid_argument);
     EXPECT_THROW(device->setFrequency(SOAPY_SDR_TX, 0, 7e6), std::invalid_argument);
-    try {
-        device->setSampleRate(SOAPY_SDR_RX, 0, 300000.0);
-        ADD_FAILURE() << "300 kHz accepted";
-    } catch (const std::invalid_argument& error) {
-        EXPECT_NE(std::string(error.what()).find("50000, 100000, 200000, 500000, 1000000 Hz"), std::string::npos);
-    }
-    EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), 200000.0);
     EXPECT_TRUE(TakeLog().empty());
 
     // The bandwidth is the DDC1 type's and follows the rate.
@@ -237,6 +236,69 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
 
     device.reset();
     EXPECT_EQ(TakeLog(), (Strings{"SetPower 0 0", "SetLED 0 0", "CloseDevice 0"}));
+}
+
+// Every DDC1 type of the driver is offered, ascending, with its bandwidth;
+// each rate sets its type, stopped and streaming. Any other rate is refused,
+// and a driver that cannot report its types leaves the plug-in's five.
+TEST_F(SoapyDeviceTest, EveryRateOfTheDriverIsOfferedAndSetsItsDdc1Type) {
+    struct Row {
+        double rate;
+        double bandwidth;
+        int type;
+    };
+    const Row rows[] = {
+        {20000, 16000, 0},    {32000, 25600, 1},     {40000, 32000, 2},    {50000, 40000, 3},    {64000, 51200, 4},
+        {80000, 64000, 5},    {100000, 80000, 6},    {125000, 100000, 7},  {160000, 128000, 8},  {200000, 160000, 9},
+        {250000, 200000, 10}, {320000, 256000, 11},  {400000, 320000, 12}, {500000, 400000, 13}, {640000, 512000, 14},
+        {800000, 640000, 15}, {1000000, 800000, 16},
+    };
+    auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
+    std::vector<double> listed;
+    for (const Row& row : rows) listed.push_back(row.rate);
+    EXPECT_EQ(device->listSampleRates(SOAPY_SDR_RX, 0), listed);
+    std::vector<double> ranges;
+    for (const auto& range : device->getSampleRateRange(SOAPY_SDR_RX, 0)) {
+        ranges.push_back(range.minimum() == range.maximum() ? range.minimum() : -1.0);
+    }
+    EXPECT_EQ(ranges, listed);
+    SoapySDR::Stream* stream = device->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS16, {0}, {});
+    TakeLog();
+    for (const bool streaming : {false, true}) {
+        if (streaming) {
+            ASSERT_EQ(device->activateStream(stream, 0, 0, 0), 0);
+            TakeLog();
+        }
+        for (const Row& row : rows) {
+            device->setSampleRate(SOAPY_SDR_RX, 0, row.rate + 0.4);
+            EXPECT_EQ(Calls("SetDDC1"), Strings{"SetDDC1 0 " + std::to_string(row.type)}) << row.rate;
+            EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), row.rate);
+            EXPECT_EQ(device->getBandwidth(SOAPY_SDR_RX, 0), row.bandwidth);
+        }
+    }
+    for (const double refused : {300000.0, 5e6, 20000.5}) {
+        try {
+            device->setSampleRate(SOAPY_SDR_RX, 0, refused);
+            ADD_FAILURE() << refused << " Hz accepted";
+        } catch (const std::invalid_argument& error) {
+            EXPECT_NE(std::string(error.what()).find("choose 20000, 32000, 40000, 50000, 64000, "), std::string::npos);
+        }
+    }
+    EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), 1e6);
+    device.reset();
+
+    TakeMessages();
+    const std::vector<double> five{50000, 100000, 200000, 500000, 1000000};
+    for (const char* fail : {"getddc1", "setddc1:1"}) {
+        testsupport::SetEnvironment("G31DDC_SIM_FAIL", fail);
+        device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
+        EXPECT_EQ(device->listSampleRates(SOAPY_SDR_RX, 0), five) << fail;
+        const Strings messages = TakeMessages();
+        ASSERT_FALSE(messages.empty()) << fail;
+        EXPECT_NE(messages[0].find("; the rates are 50000, 100000, 200000, 500000, 1000000 Hz"), std::string::npos);
+        std::printf("G31DDC_SIM_FAIL=%s: %s\n", fail, messages[0].c_str());
+        device.reset();
+    }
 }
 
 // The stream goes on at the new rate without a gap: each read's time is the
