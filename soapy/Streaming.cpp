@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "receiver/ReceiverDriver.h"
+#include "soapy/BlockPairs.h"
 #include "soapy/ExcaliburDevice.h"
 #include "soapy/Log.h"
 
@@ -73,8 +74,9 @@ SoapySDR::ArgInfoList ExcaliburDevice::getStreamArgsInfo(int direction, std::siz
     SoapySDR::ArgInfo buffers;
     buffers.key = kBuffersKey;
     buffers.name = "Buffers";
-    buffers.description = "The stream's ring: how many blocks of " + std::to_string(driver::kPairsPerBlock) +
-                          " I/Q pairs it holds for a reader that falls behind";
+    buffers.description = "The stream's ring: how many blocks of up to " + std::to_string(driver::kPairsPerBlock) +
+                          " I/Q pairs (" + std::to_string(kMaxBlockMilliseconds) +
+                          " ms at most) it holds for a reader that falls behind";
     buffers.type = SoapySDR::ArgInfo::INT;
     buffers.value = std::to_string(kRingSlots);
     buffers.units = "blocks";
@@ -209,7 +211,7 @@ const char* ExcaliburDevice::StartDriverStream() {
     const char* failed = nullptr;
     const bool started =
         driver::StartDdc1(library.Api(), handle, ddc1.typeIndex, callbacks,
-                          reinterpret_cast<std::uintptr_t>(driverStream.get()), driver::kPairsPerBlock, &failed);
+                          reinterpret_cast<std::uintptr_t>(driverStream.get()), BlockPairs(ddc1.sampleRate), &failed);
     if (!started) driverStream.reset();
     if (started && failed != nullptr) StopDriverStream();
     ReadDdc1Type();

@@ -119,11 +119,13 @@ protected:
         return result;
     }
 
-    // The log's lines that start with the name.
-    Strings Calls(const std::string& entryPoint) {
+    // The log's lines that start with one of the names.
+    Strings Calls(std::initializer_list<std::string> entryPoints) {
         Strings found;
         for (const auto& line : TakeLog()) {
-            if (line.rfind(entryPoint + " ", 0) == 0) found.push_back(line);
+            for (const auto& name : entryPoints) {
+                if (line.rfind(name + " ", 0) == 0) found.push_back(line);
+            }
         }
         return found;
     }
@@ -161,6 +163,41 @@ Acquired AcquireOnce(ExcaliburDevice& device, SoapySDR::Stream* stream, long tim
     got.result = device.acquireReadBuffer(stream, got.index, buffs, got.flags, got.timeNs, timeoutUs);
     got.values = buffs[0];
     return got;
+}
+
+// Reads a streaming CF32 stream for `seconds` by the clock, as a client with
+// a 100 ms timeout does, skipping what came before `fromNs`: the rate at
+// which the pairs came, the longest block, and the reads that gave no pairs.
+struct Timed {
+    double pairsPerSecond = 0;
+    double longestBlockMs = 0;
+    int failures = 0;
+};
+Timed TimeTheStream(ExcaliburDevice& device, SoapySDR::Stream* stream, double rate, long long fromNs, double seconds) {
+    std::vector<std::complex<float>> buffer(4096);  // a slot: one block each read
+    std::vector<double> at, received;
+    Timed timed;
+    const auto begin = std::chrono::steady_clock::now();
+    for (double now = 0; now < seconds;) {
+        const Read1 read = ReadOnce(device, stream, buffer, 100000);
+        now = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        if (read.result <= 0) ++timed.failures;
+        if (read.result <= 0 || read.timeNs < fromNs) continue;
+        at.push_back(now);
+        received.push_back((received.empty() ? 0.0 : received.back()) + read.result);
+        timed.longestBlockMs = std::max(timed.longestBlockMs, 1000.0 * read.result / rate);
+    }
+    if (at.size() < 2) return timed;
+    // A late wake-up only ever delays a read: the rate is the one between
+    // the reads, one in each half, that came least late.
+    std::size_t first = 0, last = at.size() - 1;
+    const auto late = [&](std::size_t i) { return at[i] - received[i] / rate; };
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        std::size_t& best = i < at.size() / 2 ? first : last;
+        if (late(i) < late(best)) best = i;
+    }
+    timed.pairsPerSecond = (received[last] - received[first]) / (at[last] - at[first]);
+    return timed;
 }
 
 bool Contains(const Strings& lines, const std::string& text) {
@@ -246,12 +283,16 @@ TEST_F(SoapyDeviceTest, EveryRateOfTheDriverIsOfferedAndSetsItsDdc1Type) {
         double rate;
         double bandwidth;
         int type;
+        int blockPairs;  // asked of StartDDC1
+        bool timed;
     };
     const Row rows[] = {
-        {20000, 16000, 0},    {32000, 25600, 1},     {40000, 32000, 2},    {50000, 40000, 3},    {64000, 51200, 4},
-        {80000, 64000, 5},    {100000, 80000, 6},    {125000, 100000, 7},  {160000, 128000, 8},  {200000, 160000, 9},
-        {250000, 200000, 10}, {320000, 256000, 11},  {400000, 320000, 12}, {500000, 400000, 13}, {640000, 512000, 14},
-        {800000, 640000, 15}, {1000000, 800000, 16},
+        {20000, 16000, 0, 512, true},      {32000, 25600, 1, 1024, false},    {40000, 32000, 2, 1024, false},
+        {50000, 40000, 3, 2048, false},    {64000, 51200, 4, 2048, false},    {80000, 64000, 5, 2048, false},
+        {100000, 80000, 6, 4096, false},   {125000, 100000, 7, 4096, false},  {160000, 128000, 8, 4096, false},
+        {200000, 160000, 9, 4096, false},  {250000, 200000, 10, 4096, true},  {320000, 256000, 11, 4096, false},
+        {400000, 320000, 12, 4096, false}, {500000, 400000, 13, 4096, false}, {640000, 512000, 14, 4096, false},
+        {800000, 640000, 15, 4096, false}, {1000000, 800000, 16, 4096, true},
     };
     auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
     std::vector<double> listed;
@@ -262,7 +303,7 @@ TEST_F(SoapyDeviceTest, EveryRateOfTheDriverIsOfferedAndSetsItsDdc1Type) {
         ranges.push_back(range.minimum() == range.maximum() ? range.minimum() : -1.0);
     }
     EXPECT_EQ(ranges, listed);
-    SoapySDR::Stream* stream = device->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS16, {0}, {});
+    SoapySDR::Stream* stream = device->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, {0}, {});
     TakeLog();
     for (const bool streaming : {false, true}) {
         if (streaming) {
@@ -271,9 +312,18 @@ TEST_F(SoapyDeviceTest, EveryRateOfTheDriverIsOfferedAndSetsItsDdc1Type) {
         }
         for (const Row& row : rows) {
             device->setSampleRate(SOAPY_SDR_RX, 0, row.rate + 0.4);
-            EXPECT_EQ(Calls("SetDDC1"), Strings{"SetDDC1 0 " + std::to_string(row.type)}) << row.rate;
+            Strings expected{"SetDDC1 0 " + std::to_string(row.type)};
+            if (streaming) expected.push_back("StartDDC1 0 " + std::to_string(row.blockPairs));
+            EXPECT_EQ(Calls({"SetDDC1", "StartDDC1"}), expected) << row.rate;
             EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), row.rate);
             EXPECT_EQ(device->getBandwidth(SOAPY_SDR_RX, 0), row.bandwidth);
+            if (!streaming || !row.timed) continue;
+            const Timed timed = TimeTheStream(*device, stream, row.rate, device->getHardwareTime(), 0.3);
+            std::printf("%.0f Hz: %.1f pairs/s by the clock, blocks of %.1f ms, %d reads without pairs\n", row.rate,
+                        timed.pairsPerSecond, timed.longestBlockMs, timed.failures);
+            EXPECT_NEAR(timed.pairsPerSecond, row.rate, row.rate / 100);
+            EXPECT_LE(timed.longestBlockMs, 50.0);
+            EXPECT_EQ(timed.failures, 0);
         }
     }
     for (const double refused : {300000.0, 5e6, 20000.5}) {
@@ -347,7 +397,7 @@ TEST_F(SoapyDeviceTest, TheStreamGoesOnAtANewRateWithContinuousTimeAndEndsWithDe
     ASSERT_EQ(restart.size(), 9u);
     EXPECT_EQ(Strings(restart.begin(), restart.begin() + 2), (Strings{"StopDDC1 0", "SetCallbacks 0 0 0"}));
     EXPECT_EQ(restart[4], "SetDDC1 0 3");
-    EXPECT_EQ(restart[7], "StartDDC1 0 4096");
+    EXPECT_EQ(restart[7], "StartDDC1 0 2048");  // 41 ms
     readPairs(20000);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - changed).count();
 
@@ -774,9 +824,9 @@ TEST_F(SoapyDeviceTest, EachInjectedDriverFailureGivesItsError) {
     testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
     EXPECT_EQ(ReadOnce(device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR);
     EXPECT_EQ(device.activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR);
-    EXPECT_EQ(Calls("StopDDC1").size(), 1u);
+    EXPECT_EQ(Calls({"StopDDC1"}).size(), 1u);
     device.closeStream(stream);
-    EXPECT_EQ(Calls("StopDDC1"), (Strings{"StopDDC1 0"})) << "tried again";
+    EXPECT_EQ(Calls({"StopDDC1"}), (Strings{"StopDDC1 0"})) << "tried again";
     EXPECT_EQ(
         TakeMessages(),
         (Strings{"ERROR excalibur: the driver's StopDDC1 failed (stopping the stream); its blocks are no longer read",
@@ -819,7 +869,7 @@ TEST_F(SoapyDeviceTest, WhatADriverThatWouldNotStopMayWriteIsKept) {
         EXPECT_EQ(ReadOnce(*device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR) << c.fail;
         EXPECT_EQ(AcquireOnce(*device, stream).result, SOAPY_SDR_STREAM_ERROR) << c.fail;
         EXPECT_EQ(device->activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR) << c.fail;
-        EXPECT_EQ(Calls("StopDDC1").size(), 1u) << c.fail;
+        EXPECT_EQ(Calls({"StopDDC1"}).size(), 1u) << c.fail;
         device.reset();
         const Strings calls = TakeLog();
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "StopDDC1 0"), 1) << c.fail << ": tried again at the end";
@@ -900,7 +950,8 @@ TEST_F(SoapyDeviceTest, DirectBuffersHandOutTheRingsSlotsOfACs32Stream) {
 // ASan and TSan too. A reader waits in readStream (200 ms timeout) and the
 // main thread acts 30 ms later: the reader must be woken within 50 ms, and
 // nothing it uses is freed while it is inside. Even rounds stream no pairs;
-// odd rounds stream at 50 kHz, whose first block comes after 82 ms.
+// odd rounds stream at 50 kHz in blocks of 4096 pairs, whose first comes
+// after 82 ms.
 class SoapyLifecycleDeviceTest : public SoapyDeviceTest {
 protected:
     static constexpr int kRounds = 20;
@@ -932,7 +983,7 @@ protected:
     // A device streaming as the round asks, with a reader waiting in it.
     std::unique_ptr<ExcaliburDevice> Streaming(int round, const char* format, SoapySDR::Stream*& stream,
                                                double rate = 50000.0) {
-        testsupport::SetEnvironment("G31DDC_SIM_BLOCK", round % 2 == 0 ? "0" : nullptr);
+        testsupport::SetEnvironment("G31DDC_SIM_BLOCK", round % 2 == 0 ? "0" : "4096");
         auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
         device->setSampleRate(SOAPY_SDR_RX, 0, rate);
         stream = device->setupStream(SOAPY_SDR_RX, format, {0}, {});
