@@ -107,9 +107,22 @@ void SampleRing::Finish(Position position) {
     read.store(tail, std::memory_order_release);
 }
 
+namespace {
+
+// A timeout past what the clock counts in nanoseconds waits until its end,
+// rather than overflowing into the past.
+std::chrono::steady_clock::time_point DeadlineAfter(std::chrono::microseconds timeout) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    const auto room = std::chrono::duration_cast<std::chrono::microseconds>(Clock::time_point::max() - now);
+    return timeout < room ? now + timeout : Clock::time_point::max();
+}
+
+}  // namespace
+
 SampleRing::Status SampleRing::Peek(std::chrono::microseconds timeout, Claim& claim) {
     claim.lock = std::unique_lock<std::mutex>();
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = DeadlineAfter(timeout);
     const std::uint32_t stopsSeen = stops.load();
     std::unique_lock reader(readerMutex);
     for (bool timedOut = false;;) {

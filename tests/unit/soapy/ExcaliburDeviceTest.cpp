@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <complex>
 #include <condition_variable>
@@ -892,6 +893,21 @@ TEST_F(SoapyDeviceTest, WhatADriverThatWouldNotStopMayWriteIsKept) {
         EXPECT_EQ(reinterpret_cast<g31ddc::CloseDeviceFn>(dlsym(simulator, "CloseDevice"))(0), 1);
         dlclose(simulator);
     }
+}
+
+// A timeout too long for the clock's nanoseconds waits as long as it takes:
+// at 20 kHz both calls come before the next block.
+TEST_F(SoapyDeviceTest, AHugeTimeoutWaitsForTheBlock) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    device.setSampleRate(SOAPY_SDR_RX, 0, 20000.0);
+    SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {});
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    const Acquired acquired = AcquireOnce(device, stream, LONG_MAX);
+    EXPECT_EQ(acquired.result, 512);
+    device.releaseReadBuffer(stream, acquired.index);
+    std::vector<std::int32_t> buffer(2 * 4096);
+    EXPECT_EQ(ReadOnce(device, stream, buffer, LONG_MAX).result, 512);
+    device.closeStream(stream);
 }
 
 // CS32 streams hand out the ring's slots: the carrier arrives at its level
