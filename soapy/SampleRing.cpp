@@ -177,8 +177,18 @@ void SampleRing::Claim::Take(std::size_t pairs) {
 std::size_t SampleRing::Claim::Acquire() {
     SampleRing& owner = *ring;
     const std::size_t index = owner.IndexOf(owner.next);
+    Slot& slot = owner.slots[index];
+    if (owner.taken > 0) {
+        // A slot read in part is lent from its start, where its address says
+        // it is; the writer does not touch a slot before it is read.
+        std::int32_t* start = &owner.values[index * owner.pairsPerSlot * 2];
+        std::memmove(start, pending.values, pending.pairs * 2 * sizeof(std::int32_t));
+        slot.pairs = pending.pairs;
+        slot.firstPair += owner.taken;
+        pending.values = start;
+    }
     owner.use[index] = Use::HandedOut;
-    owner.readEndNs = owner.slots[index].TimeNs(owner.slots[index].pairs);
+    owner.readEndNs = slot.TimeNs(slot.pairs);
     owner.taken = 0;
     ++owner.next;
     lock.unlock();

@@ -277,10 +277,9 @@ int ExcaliburDevice::acquireReadBuffer(SoapySDR::Stream* handle, std::size_t& in
     SampleRing::Claim claim;
     if (const int waited = AwaitBlock(rx->ring, timeoutUs, claim, flags, timeNs); waited != 0) return waited;
     if (claim->moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
-    buffs[0] = claim->values;
-    const int pairs = static_cast<int>(claim->pairs);
     index = claim.Acquire();
-    return pairs;
+    buffs[0] = claim->values;
+    return static_cast<int>(claim->pairs);
 }
 
 void ExcaliburDevice::releaseReadBuffer(SoapySDR::Stream* handle, std::size_t index) {

@@ -910,6 +910,37 @@ TEST_F(SoapyDeviceTest, AHugeTimeoutWaitsForTheBlock) {
     device.closeStream(stream);
 }
 
+// readStream takes the first 100 pairs of a block, then acquireReadBuffer
+// hands out its slot: the address table and the hand-out agree on where the
+// other 3996 pairs are. The simulator gives the same samples after each start.
+TEST_F(SoapyDeviceTest, ASlotReadInPartIsHandedOutWithTheRestAtTheSlotsAddress) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    device.setSampleRate(SOAPY_SDR_RX, 0, 1e6);
+    SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {});
+    const auto read = [&](std::vector<std::int32_t>& into) {
+        void* buffs[] = {into.data()};
+        int flags = 0;
+        long long timeNs = 0;
+        return device.readStream(stream, buffs, into.size() / 2, flags, timeNs, 500000);
+    };
+    std::vector<std::int32_t> block(2 * 4096), head(2 * 100);
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    ASSERT_EQ(read(block), 4096);
+    ASSERT_EQ(device.deactivateStream(stream, 0, 0), 0);
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    ASSERT_EQ(read(head), 100);
+    ASSERT_TRUE(std::equal(head.begin(), head.end(), block.begin())) << "the same samples";
+    const Acquired rest = AcquireOnce(device, stream);
+    ASSERT_EQ(rest.result, 3996);
+    EXPECT_EQ(rest.timeNs, 100000);
+    void* address[1] = {};
+    ASSERT_EQ(device.getDirectAccessBufferAddrs(stream, rest.index, address), 0);
+    EXPECT_EQ(rest.values, address[0]);
+    EXPECT_TRUE(std::equal(block.begin() + 200, block.end(), static_cast<const std::int32_t*>(address[0])));
+    device.releaseReadBuffer(stream, rest.index);
+    device.closeStream(stream);
+}
+
 // CS32 streams hand out the ring's slots: the carrier arrives at its level
 // through them, with the time of every block.
 TEST_F(SoapyDeviceTest, DirectBuffersHandOutTheRingsSlotsOfACs32Stream) {
