@@ -24,8 +24,8 @@ public:
     // While no stream runs: sets DDC1 types 0, 1, 2, ... until the driver
     // refuses one, reading each one's rate. A type that reports another index,
     // a rate of 0 or a rate found before is left out. If the driver refuses
-    // type 0 or cannot report a type, the plug-in's five rates stand, with a
-    // warning. Leaves some type set: the caller sets the one it wants.
+    // type 0, cannot report a type or has none left, the plug-in's five rates
+    // stand, with a warning. Leaves some type set: the caller sets its own.
     static Ddc1Rates Discover(const g31ddc::ReceiverApi& api, std::int32_t handle);
 
     const std::vector<Ddc1Rate>& All() const { return rates; }
