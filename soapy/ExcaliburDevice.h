@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "receiver/ReceiverDriver.h"
+#include "soapy/Ddc1Rates.h"
 #include "soapy/DriverLibrary.h"
 #include "soapy/SampleRing.h"
 #include "soapy/StreamFormat.h"
@@ -152,10 +153,11 @@ private:
 
     DriverLibrary library;
     const std::int32_t handle;
+    Ddc1Rates rates;  // found at open, never changed after: read without a lock
 
     mutable std::mutex control;
     double frequency = 7050000.0;
-    std::size_t sampleMode = 2;
+    Ddc1Rate ddc1;                // the rate in force and its type
     std::uint32_t bandwidth = 0;  // of the DDC1 type in force, as the driver reports it
     bool attenuator = false;
     // Dithering and the noise blanker, in the order of the settings table.

@@ -107,9 +107,22 @@ void SampleRing::Finish(Position position) {
     read.store(tail, std::memory_order_release);
 }
 
+namespace {
+
+// A timeout past what the clock counts in nanoseconds waits until its end,
+// rather than overflowing into the past.
+std::chrono::steady_clock::time_point DeadlineAfter(std::chrono::microseconds timeout) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    const auto room = std::chrono::duration_cast<std::chrono::microseconds>(Clock::time_point::max() - now);
+    return timeout < room ? now + timeout : Clock::time_point::max();
+}
+
+}  // namespace
+
 SampleRing::Status SampleRing::Peek(std::chrono::microseconds timeout, Claim& claim) {
     claim.lock = std::unique_lock<std::mutex>();
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = DeadlineAfter(timeout);
     const std::uint32_t stopsSeen = stops.load();
     std::unique_lock reader(readerMutex);
     for (bool timedOut = false;;) {
@@ -164,8 +177,18 @@ void SampleRing::Claim::Take(std::size_t pairs) {
 std::size_t SampleRing::Claim::Acquire() {
     SampleRing& owner = *ring;
     const std::size_t index = owner.IndexOf(owner.next);
+    Slot& slot = owner.slots[index];
+    if (owner.taken > 0) {
+        // A slot read in part is lent from its start, where its address says
+        // it is; the writer does not touch a slot before it is read.
+        std::int32_t* start = &owner.values[index * owner.pairsPerSlot * 2];
+        std::memmove(start, pending.values, pending.pairs * 2 * sizeof(std::int32_t));
+        slot.pairs = pending.pairs;
+        slot.firstPair += owner.taken;
+        pending.values = start;
+    }
     owner.use[index] = Use::HandedOut;
-    owner.readEndNs = owner.slots[index].TimeNs(owner.slots[index].pairs);
+    owner.readEndNs = slot.TimeNs(slot.pairs);
     owner.taken = 0;
     ++owner.next;
     lock.unlock();

@@ -74,7 +74,8 @@ public:
         const Pending* operator->() const { return &pending; }
         // The first pairs were copied.
         void Take(std::size_t pairs);
-        // The slot is handed out as it is, until released. Returns its index.
+        // The slot is handed out until released, its unread pairs moved to
+        // its start (and `values` with them). Returns its index.
         std::size_t Acquire();
 
     private:

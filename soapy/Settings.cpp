@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "receiver/ReceiverDriver.h"
-#include "receiver/SampleModes.h"
 #include "soapy/ExcaliburDevice.h"
 #include "soapy/Log.h"
 #include "soapy/ModuleVersion.h"
@@ -74,15 +73,6 @@ std::string Hz(double hertz) { return std::to_string(static_cast<long long>(hert
 
 std::string OnOff(bool on) { return on ? "true" : "false"; }
 
-std::string RateList() {
-    std::string list;
-    for (const auto& mode : SampleModeTable) {
-        if (!list.empty()) list += ", ";
-        list += std::to_string(mode.sampleRate);
-    }
-    return list + " Hz";
-}
-
 }  // namespace
 
 void ExcaliburDevice::RequireReceiveChannel(int direction, std::size_t channel) {
@@ -98,6 +88,8 @@ ExcaliburDevice::ExcaliburDevice(const std::string& libraryPath)
     }
     callbacks.ddc1Stream = &ExcaliburDevice::Ddc1Handler;
     try {
+        rates = Ddc1Rates::Discover(library.Api(), handle);
+        ddc1 = rates.Default();
         ApplyDefaults();
     } catch (const std::exception&) {
         library.Api().CloseDevice(handle);
@@ -130,8 +122,7 @@ void ExcaliburDevice::ApplyDefaults() {
     for (const auto& setting : kSwitches) {
         if ((api.*setting.entryPoint)(handle, 0) == 0) Fail(CallFailed(setting.call, "off") + " at open");
     }
-    if (api.SetDDC1(handle, SampleModeTable[sampleMode].ddc1TypeIndex) == 0)
-        Fail(CallFailed("SetDDC1", Hz(SampleModeTable[sampleMode].sampleRate)) + " at open");
+    if (api.SetDDC1(handle, ddc1.typeIndex) == 0) Fail(CallFailed("SetDDC1", Hz(ddc1.sampleRate)) + " at open");
     ReadDdc1Type();
 }
 
@@ -145,9 +136,7 @@ void ExcaliburDevice::ReadDdc1Type() {
         return;
     }
     bandwidth = info.bandwidth;
-    for (std::size_t mode = 0; mode < std::size(SampleModeTable); ++mode) {
-        if (SampleModeTable[mode].ddc1TypeIndex == type) sampleMode = mode;
-    }
+    if (const Ddc1Rate* inForce = rates.OfType(type)) ddc1 = *inForce;
 }
 
 std::string ExcaliburDevice::getDriverKey() const { return kDriverKey; }
@@ -271,48 +260,45 @@ SoapySDR::RangeList ExcaliburDevice::getFrequencyRange(int direction, std::size_
 
 void ExcaliburDevice::setSampleRate(int direction, std::size_t channel, double rate) {
     RequireReceiveChannel(direction, channel);
-    for (std::size_t mode = 0; mode < std::size(SampleModeTable); ++mode) {
-        const SampleModeEntry& entry = SampleModeTable[mode];
-        if (std::abs(rate - entry.sampleRate) >= 0.5) continue;
-        std::lock_guard lock(control);
-        RxStream* running = RunningStream();
-        if (running == nullptr) {
-            if (library.Api().SetDDC1(handle, entry.ddc1TypeIndex) == 0) {
-                Fail(CallFailed("SetDDC1", Hz(entry.sampleRate)) + "; the rate stays " +
-                     Hz(SampleModeTable[sampleMode].sampleRate));
-            }
-            sampleMode = mode;
-            ReadDdc1Type();
-            return;
+    const Ddc1Rate* wanted = rates.Find(rate);
+    // A near rate in its place would skew a client that does not read the rate back.
+    if (wanted == nullptr) {
+        throw std::invalid_argument("excalibur: sample rate " + std::to_string(rate) + " Hz is not offered; choose " +
+                                    rates.List());
+    }
+    std::lock_guard lock(control);
+    RxStream* running = RunningStream();
+    if (running == nullptr) {
+        if (library.Api().SetDDC1(handle, wanted->typeIndex) == 0) {
+            Fail(CallFailed("SetDDC1", Hz(wanted->sampleRate)) + "; the rate stays " + Hz(ddc1.sampleRate));
         }
-        // The DDC1 type takes effect only at a start: restart the running
-        // stream. Its blocks so far stay readable, their time goes on.
-        if (!StopDriverStream())
-            throw std::runtime_error(CallFailed("StopDDC1", "stopping the stream to change its rate"));
-        running->ring.ChangeRate(entry.sampleRate);
-        sampleMode = mode;
-        if (const char* failed = StartDriverStream()) {
-            running->ring.Fail();
-            Fail(CallFailed(failed, "restarting the stream at " + Hz(entry.sampleRate)) +
-                 "; the stream has stopped: readStream answers SOAPY_SDR_STREAM_ERROR until activateStream");
-        }
+        ddc1 = *wanted;
+        ReadDdc1Type();
         return;
     }
-    throw std::invalid_argument("excalibur: sample rate " + std::to_string(rate) + " Hz is not offered; choose " +
-                                RateList());
+    // The DDC1 type takes effect only at a start: restart the running
+    // stream. Its blocks so far stay readable, their time goes on.
+    if (!StopDriverStream()) throw std::runtime_error(CallFailed("StopDDC1", "stopping the stream to change its rate"));
+    running->ring.ChangeRate(wanted->sampleRate);
+    ddc1 = *wanted;
+    if (const char* failed = StartDriverStream()) {
+        running->ring.Fail();
+        Fail(CallFailed(failed, "restarting the stream at " + Hz(wanted->sampleRate)) +
+             "; the stream has stopped: readStream answers SOAPY_SDR_STREAM_ERROR until activateStream");
+    }
 }
 
 double ExcaliburDevice::getSampleRate(int direction, std::size_t channel) const {
     RequireReceiveChannel(direction, channel);
     std::lock_guard lock(control);
-    return SampleModeTable[sampleMode].sampleRate;
+    return ddc1.sampleRate;
 }
 
 std::vector<double> ExcaliburDevice::listSampleRates(int direction, std::size_t channel) const {
     RequireReceiveChannel(direction, channel);
-    std::vector<double> rates;
-    for (const auto& mode : SampleModeTable) rates.push_back(mode.sampleRate);
-    return rates;
+    std::vector<double> list;
+    for (const auto& rate : rates.All()) list.push_back(rate.sampleRate);
+    return list;
 }
 
 SoapySDR::RangeList ExcaliburDevice::getSampleRateRange(int direction, std::size_t channel) const {
@@ -373,8 +359,7 @@ void ExcaliburDevice::setBandwidth(int direction, std::size_t channel, double va
     RequireReceiveChannel(direction, channel);
     std::lock_guard lock(control);
     SoapySDR::log(SOAPY_SDR_INFO, "excalibur: the bandwidth follows the sample rate (" + Hz(bandwidth) + " at " +
-                                      Hz(SampleModeTable[sampleMode].sampleRate) + "); setBandwidth(" + Hz(value) +
-                                      ") changes nothing");
+                                      Hz(ddc1.sampleRate) + "); setBandwidth(" + Hz(value) + ") changes nothing");
 }
 
 double ExcaliburDevice::getBandwidth(int direction, std::size_t channel) const {

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "receiver/ReceiverDriver.h"
-#include "receiver/SampleModes.h"
+#include "soapy/BlockPairs.h"
 #include "soapy/ExcaliburDevice.h"
 #include "soapy/Log.h"
 
@@ -74,8 +74,9 @@ SoapySDR::ArgInfoList ExcaliburDevice::getStreamArgsInfo(int direction, std::siz
     SoapySDR::ArgInfo buffers;
     buffers.key = kBuffersKey;
     buffers.name = "Buffers";
-    buffers.description = "The stream's ring: how many blocks of " + std::to_string(driver::kPairsPerBlock) +
-                          " I/Q pairs it holds for a reader that falls behind";
+    buffers.description = "The stream's ring: how many blocks of up to " + std::to_string(driver::kPairsPerBlock) +
+                          " I/Q pairs (" + std::to_string(kMaxBlockMilliseconds) +
+                          " ms at most) it holds for a reader that falls behind";
     buffers.type = SoapySDR::ArgInfo::INT;
     buffers.value = std::to_string(kRingSlots);
     buffers.units = "blocks";
@@ -173,11 +174,10 @@ int ExcaliburDevice::activateStream(SoapySDR::Stream* handle, int flags, long lo
         LogError("excalibur: activateStream: the driver's stream could not be stopped before; close the device");
         return SOAPY_SDR_STREAM_ERROR;
     }
-    rx->ring.Restart(SampleModeTable[sampleMode].sampleRate);
+    rx->ring.Restart(ddc1.sampleRate);
     if (const char* failed = StartDriverStream()) {
         rx->ring.Fail();
-        LogError(CallFailed(failed, "starting the stream at " + std::to_string(SampleModeTable[sampleMode].sampleRate) +
-                                        " Hz") +
+        LogError(CallFailed(failed, "starting the stream at " + std::to_string(ddc1.sampleRate) + " Hz") +
                  "; the stream is not running");
         return SOAPY_SDR_STREAM_ERROR;
     }
@@ -210,8 +210,8 @@ const char* ExcaliburDevice::StartDriverStream() {
     }
     const char* failed = nullptr;
     const bool started =
-        driver::StartDdc1(library.Api(), handle, SampleModeTable[sampleMode].ddc1TypeIndex, callbacks,
-                          reinterpret_cast<std::uintptr_t>(driverStream.get()), driver::kPairsPerBlock, &failed);
+        driver::StartDdc1(library.Api(), handle, ddc1.typeIndex, callbacks,
+                          reinterpret_cast<std::uintptr_t>(driverStream.get()), BlockPairs(ddc1.sampleRate), &failed);
     if (!started) driverStream.reset();
     if (started && failed != nullptr) StopDriverStream();
     ReadDdc1Type();
@@ -277,10 +277,9 @@ int ExcaliburDevice::acquireReadBuffer(SoapySDR::Stream* handle, std::size_t& in
     SampleRing::Claim claim;
     if (const int waited = AwaitBlock(rx->ring, timeoutUs, claim, flags, timeNs); waited != 0) return waited;
     if (claim->moreOfBlock) flags |= SOAPY_SDR_MORE_FRAGMENTS;
-    buffs[0] = claim->values;
-    const int pairs = static_cast<int>(claim->pairs);
     index = claim.Acquire();
-    return pairs;
+    buffs[0] = claim->values;
+    return static_cast<int>(claim->pairs);
 }
 
 void ExcaliburDevice::releaseReadBuffer(SoapySDR::Stream* handle, std::size_t index) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <complex>
 #include <condition_variable>
@@ -119,11 +120,13 @@ protected:
         return result;
     }
 
-    // The log's lines that start with the name.
-    Strings Calls(const std::string& entryPoint) {
+    // The log's lines that start with one of the names.
+    Strings Calls(std::initializer_list<std::string> entryPoints) {
         Strings found;
         for (const auto& line : TakeLog()) {
-            if (line.rfind(entryPoint + " ", 0) == 0) found.push_back(line);
+            for (const auto& name : entryPoints) {
+                if (line.rfind(name + " ", 0) == 0) found.push_back(line);
+            }
         }
         return found;
     }
@@ -163,6 +166,38 @@ Acquired AcquireOnce(ExcaliburDevice& device, SoapySDR::Stream* stream, long tim
     return got;
 }
 
+// Reads a streaming CF32 stream for `seconds` by the clock, as a client with
+// a 100 ms timeout does, skipping what came before `fromNs`: the rate at
+// which the pairs came, the longest block, and the reads that gave no pairs.
+// A late wake-up only ever delays a read, so the rate is taken between the
+// reads, one in each half, that came least late.
+struct Timed {
+    double pairsPerSecond = 0;
+    double longestBlockMs = 0;
+    int failures = 0;
+};
+Timed TimeTheStream(ExcaliburDevice& device, SoapySDR::Stream* stream, double rate, long long fromNs, double seconds) {
+    std::vector<std::complex<float>> buffer(4096);  // a slot: one block each read
+    struct Point {
+        double at = 0, received = 0, late = 1e9;
+    } halves[2];
+    Timed timed;
+    double received = 0;
+    for (const auto begin = std::chrono::steady_clock::now();
+         std::chrono::steady_clock::now() - begin < seconds * 1s;) {
+        const Read1 read = ReadOnce(device, stream, buffer, 100000);
+        const double at = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        if (read.result <= 0) ++timed.failures;
+        if (read.result <= 0 || read.timeNs < fromNs) continue;
+        received += read.result;
+        Point& best = halves[at < seconds / 2 ? 0 : 1];
+        if (at - received / rate < best.late) best = {at, received, at - received / rate};
+        timed.longestBlockMs = std::max(timed.longestBlockMs, 1000.0 * read.result / rate);
+    }
+    timed.pairsPerSecond = (halves[1].received - halves[0].received) / (halves[1].at - halves[0].at);
+    return timed;
+}
+
 bool Contains(const Strings& lines, const std::string& text) {
     return std::any_of(lines.begin(), lines.end(),
                        [&](const auto& line) { return line.find(text) != std::string::npos; });
@@ -183,8 +218,14 @@ TEST_F(SoapyDeviceTest, ALibraryThatCannotServeGivesAnErrorNamingItAndWhatWasMis
 
 TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
-    EXPECT_EQ(TakeLog(), (Strings{"OpenDevice -1", "SetFrequency 0 0 7050000", "SetAttenuator 0 0", "SetDithering 0 0",
-                                  "SetADCNoiseBlanker 0 0", "SetDDC1 0 9", "GetDDC1 0 non-null non-null"}));
+    // The DDC1 types, until the driver refuses one, before the defaults.
+    Strings open{"OpenDevice -1"};
+    for (int type = 0; type < 17; ++type) {
+        open.insert(open.end(), {"SetDDC1 0 " + std::to_string(type), "GetDDC1 0 non-null non-null"});
+    }
+    open.insert(open.end(), {"SetDDC1 0 17", "SetFrequency 0 0 7050000", "SetAttenuator 0 0", "SetDithering 0 0",
+                             "SetADCNoiseBlanker 0 0", "SetDDC1 0 9", "GetDDC1 0 non-null non-null"});
+    EXPECT_EQ(TakeLog(), open);
 
     device->setFrequency(SOAPY_SDR_RX, 0, 5.0);
     device->setFrequency(SOAPY_SDR_RX, 0, 6e7);
@@ -211,13 +252,6 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     EXPECT_THROW(device->writeSetting("dither", "maybe"), std::invalid_argument);
     EXPECT_THROW(device->writeSetting("agc", "true"), std::invalid_argument);
     EXPECT_THROW(device->setFrequency(SOAPY_SDR_TX, 0, 7e6), std::invalid_argument);
-    try {
-        device->setSampleRate(SOAPY_SDR_RX, 0, 300000.0);
-        ADD_FAILURE() << "300 kHz accepted";
-    } catch (const std::invalid_argument& error) {
-        EXPECT_NE(std::string(error.what()).find("50000, 100000, 200000, 500000, 1000000 Hz"), std::string::npos);
-    }
-    EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), 200000.0);
     EXPECT_TRUE(TakeLog().empty());
 
     // The bandwidth is the DDC1 type's and follows the rate.
@@ -237,6 +271,74 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
 
     device.reset();
     EXPECT_EQ(TakeLog(), (Strings{"SetPower 0 0", "SetLED 0 0", "CloseDevice 0"}));
+}
+
+// Every DDC1 type of the driver is offered, ascending, with its bandwidth;
+// each rate sets its type, stopped and streaming. Any other rate is refused,
+// and a driver that cannot report its types leaves the plug-in's five.
+TEST_F(SoapyDeviceTest, EveryRateOfTheDriverIsOfferedAndSetsItsDdc1Type) {
+    struct Row {
+        double rate, bandwidth;
+        int type, blockPairs;  // blocks asked of StartDDC1: at most 50 ms
+    };
+    const Row rows[] = {
+        {20000, 16000, 0, 512},      {32000, 25600, 1, 1024},    {40000, 32000, 2, 1024},    {50000, 40000, 3, 2048},
+        {64000, 51200, 4, 2048},     {80000, 64000, 5, 2048},    {100000, 80000, 6, 4096},   {125000, 100000, 7, 4096},
+        {160000, 128000, 8, 4096},   {200000, 160000, 9, 4096},  {250000, 200000, 10, 4096}, {320000, 256000, 11, 4096},
+        {400000, 320000, 12, 4096},  {500000, 400000, 13, 4096}, {640000, 512000, 14, 4096}, {800000, 640000, 15, 4096},
+        {1000000, 800000, 16, 4096},
+    };
+    const std::vector<double> timedRates{20000, 250000, 1000000};
+    auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
+    std::vector<double> listed;
+    for (const Row& row : rows) listed.push_back(row.rate);
+    EXPECT_EQ(device->listSampleRates(SOAPY_SDR_RX, 0), listed);
+    SoapySDR::Stream* stream = device->setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, {0}, {});
+    TakeLog();
+    for (const bool streaming : {false, true}) {
+        if (streaming) {
+            ASSERT_EQ(device->activateStream(stream, 0, 0, 0), 0);
+            TakeLog();
+        }
+        for (const Row& row : rows) {
+            device->setSampleRate(SOAPY_SDR_RX, 0, row.rate + 0.4);
+            Strings expected{"SetDDC1 0 " + std::to_string(row.type)};
+            if (streaming) expected.push_back("StartDDC1 0 " + std::to_string(row.blockPairs));
+            EXPECT_EQ(Calls({"SetDDC1", "StartDDC1"}), expected) << row.rate;
+            EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), row.rate);
+            EXPECT_EQ(device->getBandwidth(SOAPY_SDR_RX, 0), row.bandwidth);
+            if (!streaming || std::count(timedRates.begin(), timedRates.end(), row.rate) == 0) continue;
+            const Timed timed = TimeTheStream(*device, stream, row.rate, device->getHardwareTime(), 0.3);
+            std::printf("%.0f Hz: %.1f pairs/s by the clock, blocks of %.1f ms, %d reads without pairs\n", row.rate,
+                        timed.pairsPerSecond, timed.longestBlockMs, timed.failures);
+            EXPECT_NEAR(timed.pairsPerSecond, row.rate, row.rate / 100);
+            EXPECT_LE(timed.longestBlockMs, 50.0);
+            EXPECT_EQ(timed.failures, 0);
+        }
+    }
+    for (const double refused : {300000.0, 5e6, 20000.5}) {
+        try {
+            device->setSampleRate(SOAPY_SDR_RX, 0, refused);
+            ADD_FAILURE() << refused << " Hz accepted";
+        } catch (const std::invalid_argument& error) {
+            EXPECT_NE(std::string(error.what()).find("choose 20000, 32000, 40000, 50000, 64000, "), std::string::npos);
+        }
+    }
+    EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), 1e6);
+    device.reset();
+
+    TakeMessages();
+    const std::vector<double> five{50000, 100000, 200000, 500000, 1000000};
+    for (const char* fail : {"getddc1", "setddc1:1"}) {
+        testsupport::SetEnvironment("G31DDC_SIM_FAIL", fail);
+        device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
+        EXPECT_EQ(device->listSampleRates(SOAPY_SDR_RX, 0), five) << fail;
+        const Strings messages = TakeMessages();
+        ASSERT_FALSE(messages.empty()) << fail;
+        EXPECT_NE(messages[0].find("; the rates are 50000, 100000, 200000, 500000, 1000000 Hz"), std::string::npos);
+        std::printf("G31DDC_SIM_FAIL=%s: %s\n", fail, messages[0].c_str());
+        device.reset();
+    }
 }
 
 // The stream goes on at the new rate without a gap: each read's time is the
@@ -285,7 +387,7 @@ TEST_F(SoapyDeviceTest, TheStreamGoesOnAtANewRateWithContinuousTimeAndEndsWithDe
     ASSERT_EQ(restart.size(), 9u);
     EXPECT_EQ(Strings(restart.begin(), restart.begin() + 2), (Strings{"StopDDC1 0", "SetCallbacks 0 0 0"}));
     EXPECT_EQ(restart[4], "SetDDC1 0 3");
-    EXPECT_EQ(restart[7], "StartDDC1 0 4096");
+    EXPECT_EQ(restart[7], "StartDDC1 0 2048");  // 41 ms
     readPairs(20000);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - changed).count();
 
@@ -712,9 +814,9 @@ TEST_F(SoapyDeviceTest, EachInjectedDriverFailureGivesItsError) {
     testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
     EXPECT_EQ(ReadOnce(device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR);
     EXPECT_EQ(device.activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR);
-    EXPECT_EQ(Calls("StopDDC1").size(), 1u);
+    EXPECT_EQ(Calls({"StopDDC1"}).size(), 1u);
     device.closeStream(stream);
-    EXPECT_EQ(Calls("StopDDC1"), (Strings{"StopDDC1 0"})) << "tried again";
+    EXPECT_EQ(Calls({"StopDDC1"}), (Strings{"StopDDC1 0"})) << "tried again";
     EXPECT_EQ(
         TakeMessages(),
         (Strings{"ERROR excalibur: the driver's StopDDC1 failed (stopping the stream); its blocks are no longer read",
@@ -757,7 +859,7 @@ TEST_F(SoapyDeviceTest, WhatADriverThatWouldNotStopMayWriteIsKept) {
         EXPECT_EQ(ReadOnce(*device, stream, buffer).result, SOAPY_SDR_STREAM_ERROR) << c.fail;
         EXPECT_EQ(AcquireOnce(*device, stream).result, SOAPY_SDR_STREAM_ERROR) << c.fail;
         EXPECT_EQ(device->activateStream(stream, 0, 0, 0), SOAPY_SDR_STREAM_ERROR) << c.fail;
-        EXPECT_EQ(Calls("StopDDC1").size(), 1u) << c.fail;
+        EXPECT_EQ(Calls({"StopDDC1"}).size(), 1u) << c.fail;
         device.reset();
         const Strings calls = TakeLog();
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "StopDDC1 0"), 1) << c.fail << ": tried again at the end";
@@ -780,6 +882,46 @@ TEST_F(SoapyDeviceTest, WhatADriverThatWouldNotStopMayWriteIsKept) {
         EXPECT_EQ(reinterpret_cast<g31ddc::CloseDeviceFn>(dlsym(simulator, "CloseDevice"))(0), 1);
         dlclose(simulator);
     }
+}
+
+// A timeout too long for the clock's nanoseconds waits as long as it takes:
+// at 20 kHz both calls come before the next block.
+TEST_F(SoapyDeviceTest, AHugeTimeoutWaitsForTheBlock) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    device.setSampleRate(SOAPY_SDR_RX, 0, 20000.0);
+    SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {});
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    const Acquired acquired = AcquireOnce(device, stream, LONG_MAX);
+    EXPECT_EQ(acquired.result, 512);
+    device.releaseReadBuffer(stream, acquired.index);
+    std::vector<std::int32_t> buffer(2 * 4096);
+    EXPECT_EQ(ReadOnce(device, stream, buffer, LONG_MAX).result, 512);
+    device.closeStream(stream);
+}
+
+// readStream takes the first 100 pairs of a block, then acquireReadBuffer
+// hands out its slot: the address table and the hand-out agree on where the
+// other 3996 pairs are. The simulator gives the same samples after each start.
+TEST_F(SoapyDeviceTest, ASlotReadInPartIsHandedOutWithTheRestAtTheSlotsAddress) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    device.setSampleRate(SOAPY_SDR_RX, 0, 1e6);
+    SoapySDR::Stream* stream = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CS32, {0}, {});
+    std::vector<std::int64_t> block(4096), head(100);  // CS32 pairs
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    ASSERT_EQ(ReadOnce(device, stream, block).result, 4096);
+    ASSERT_EQ(device.deactivateStream(stream, 0, 0), 0);
+    ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
+    ASSERT_EQ(ReadOnce(device, stream, head).result, 100);
+    ASSERT_TRUE(std::equal(head.begin(), head.end(), block.begin())) << "the same samples";
+    const Acquired rest = AcquireOnce(device, stream);
+    ASSERT_EQ(rest.result, 3996);
+    EXPECT_EQ(rest.timeNs, 100000);
+    void* address[1] = {};
+    ASSERT_EQ(device.getDirectAccessBufferAddrs(stream, rest.index, address), 0);
+    EXPECT_EQ(rest.values, address[0]);
+    EXPECT_TRUE(std::equal(block.begin() + 100, block.end(), static_cast<const std::int64_t*>(address[0])));
+    device.releaseReadBuffer(stream, rest.index);
+    device.closeStream(stream);
 }
 
 // CS32 streams hand out the ring's slots: the carrier arrives at its level
@@ -838,7 +980,8 @@ TEST_F(SoapyDeviceTest, DirectBuffersHandOutTheRingsSlotsOfACs32Stream) {
 // ASan and TSan too. A reader waits in readStream (200 ms timeout) and the
 // main thread acts 30 ms later: the reader must be woken within 50 ms, and
 // nothing it uses is freed while it is inside. Even rounds stream no pairs;
-// odd rounds stream at 50 kHz, whose first block comes after 82 ms.
+// odd rounds stream at 50 kHz in blocks of 4096 pairs, whose first comes
+// after 82 ms.
 class SoapyLifecycleDeviceTest : public SoapyDeviceTest {
 protected:
     static constexpr int kRounds = 20;
@@ -870,7 +1013,7 @@ protected:
     // A device streaming as the round asks, with a reader waiting in it.
     std::unique_ptr<ExcaliburDevice> Streaming(int round, const char* format, SoapySDR::Stream*& stream,
                                                double rate = 50000.0) {
-        testsupport::SetEnvironment("G31DDC_SIM_BLOCK", round % 2 == 0 ? "0" : nullptr);
+        testsupport::SetEnvironment("G31DDC_SIM_BLOCK", round % 2 == 0 ? "0" : "4096");
         auto device = std::make_unique<ExcaliburDevice>(EXCALIBUR_SIMULATOR);
         device->setSampleRate(SOAPY_SDR_RX, 0, rate);
         stream = device->setupStream(SOAPY_SDR_RX, format, {0}, {});
