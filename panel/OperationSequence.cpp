@@ -56,7 +56,7 @@ void OperationSequence::Release() {
     }
     if (waiters_.empty()) return;
     Waiter* next = waiters_.front();
-    waiters_.pop_front();
+    waiters_.erase(waiters_.begin());
     owner_ = next->thread;
     depth_ = 1;
     next->granted = true;
@@ -92,7 +92,7 @@ void OperationSequence::RunQueued() {
             std::lock_guard lock(mutex_);
             if (queue_.empty() || queue_.front().number >= end) return;
             queued = std::move(queue_.front());
-            queue_.pop_front();
+            queue_.erase(queue_.begin());
         }
         // An exception of one queued request ends it alone, as the export's guard would have.
         try {

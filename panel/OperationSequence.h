@@ -2,7 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
+#include <vector>
 #include <functional>
 #include <mutex>
 
@@ -77,9 +77,9 @@ private:
     std::mutex mutex_;  // guards what follows, never held while a request runs
     platform::ThreadId owner_ = 0;
     int depth_ = 0;
-    std::deque<Waiter*> waiters_;
+    std::vector<Waiter*> waiters_;
     platform::Wakeup* closer_ = nullptr;
-    std::deque<Queued> queue_;
+    std::vector<Queued> queue_;
     std::uint64_t nextNumber_ = 0;
     std::atomic<bool> closed_{false};
 };
