@@ -87,12 +87,6 @@ TEST(OperationSequenceTest, RequestsTakeEffectInTheOrderMade) {
              Operate(s, j);
          },
          "att body tune-new body "},
-        {"what is queued during the body waits for the next operation",
-         [](OperationSequence& s, Journal& j) {
-             Operate(s, j, [&] { s.Queue(kTune, j.Note("tune")); });
-             Operate(s, j);
-         },
-         "body tune body "},
         {"a nested request takes its setting from an older queued record, which keeps the rest",
          [](OperationSequence& s, Journal& j) {
              Operate(s, j, [&] {
