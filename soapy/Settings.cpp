@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <cmath>
+#include <iomanip>
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -263,7 +265,9 @@ void ExcaliburDevice::setSampleRate(int direction, std::size_t channel, double r
     const Ddc1Rate* wanted = rates.Find(rate);
     // A near rate in its place would skew a client that does not read the rate back.
     if (wanted == nullptr) {
-        throw std::invalid_argument("excalibur: sample rate " + std::to_string(rate) + " Hz is not offered; choose " +
+        std::ostringstream asked;
+        asked << std::setprecision(12) << rate;
+        throw std::invalid_argument("excalibur: sample rate " + asked.str() + " Hz is not offered; choose " +
                                     rates.List());
     }
     std::lock_guard lock(control);
