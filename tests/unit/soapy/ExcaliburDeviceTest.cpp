@@ -198,6 +198,14 @@ Timed TimeTheStream(ExcaliburDevice& device, SoapySDR::Stream* stream, double ra
     return timed;
 }
 
+// ThreadSanitizer slows a reader of 1 MHz below the stream's rate, more so
+// while other tests run beside it: the rates are timed in the other builds.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kTimedByTheClock = false;
+#else
+constexpr bool kTimedByTheClock = true;
+#endif
+
 bool Contains(const Strings& lines, const std::string& text) {
     return std::any_of(lines.begin(), lines.end(),
                        [&](const auto& line) { return line.find(text) != std::string::npos; });
@@ -307,7 +315,8 @@ TEST_F(SoapyDeviceTest, EveryRateOfTheDriverIsOfferedAndSetsItsDdc1Type) {
             EXPECT_EQ(Calls({"SetDDC1", "StartDDC1"}), expected) << row.rate;
             EXPECT_EQ(device->getSampleRate(SOAPY_SDR_RX, 0), row.rate);
             EXPECT_EQ(device->getBandwidth(SOAPY_SDR_RX, 0), row.bandwidth);
-            if (!streaming || std::count(timedRates.begin(), timedRates.end(), row.rate) == 0) continue;
+            if (!kTimedByTheClock || !streaming || std::count(timedRates.begin(), timedRates.end(), row.rate) == 0)
+                continue;
             const Timed timed = TimeTheStream(*device, stream, row.rate, device->getHardwareTime(), 0.3);
             std::printf("%.0f Hz: %.1f pairs/s by the clock, blocks of %.1f ms, %d reads without pairs\n", row.rate,
                         timed.pairsPerSecond, timed.longestBlockMs, timed.failures);
