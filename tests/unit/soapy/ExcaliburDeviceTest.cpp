@@ -697,8 +697,10 @@ TEST_F(SoapyDeviceTest, AHeldBufferMakesTheLossKnownAtOnceAndOnce) {
     EXPECT_EQ(TakeMessages(), (Strings{"SSI O"}));
     ASSERT_EQ(after.result, 4096) << "no second overflow for the same stretch";
     EXPECT_GE(after.timeNs, releasedNs);
-    // The stream's time, not the clock's: the simulator may run some ms behind.
-    EXPECT_GT(releasedNs - held.timeNs, 400000000LL);
+    // The stream went on while the buffer was held, well past what the ring
+    // holds. Its time, not the clock's: under ThreadSanitizer on a busy
+    // machine the simulator makes only about half a second's blocks a second.
+    EXPECT_GT(releasedNs - held.timeNs, 2 * 8 * 4096000LL);
     EXPECT_EQ((after.timeNs - endNs) % 4096000, 0) << "whole blocks lost";
     device.releaseReadBuffer(stream, after.index);
     endNs = after.timeNs + 4096000;
