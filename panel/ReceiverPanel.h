@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 
 #include "panel/OperationSequence.h"
 #include "panel/PanelDialog.h"
