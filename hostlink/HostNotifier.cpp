@@ -16,6 +16,18 @@ std::uint32_t MessageNumberOf(const ExParaBlock& block, HostEvent event) {
     return 0;
 }
 
+std::uintptr_t StoredValueOf(const ExParaBlock& block, HostEvent event) {
+    switch (event) {
+        case HostEvent::Panel: return block.panelVisible;
+        case HostEvent::Attenuator: return block.attenuator;
+        case HostEvent::Dither: return block.dither;
+        case HostEvent::NoiseBlanker: return block.noiseBlanker;
+        case HostEvent::SampleMode: return block.sampleMode;
+        case HostEvent::LevelOffset: return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(block.levelOffset));
+    }
+    return 0;
+}
+
 }  // namespace
 
 void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow) {
@@ -25,6 +37,14 @@ void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelW
     const std::uint32_t message = MessageNumberOf(exPara, event);
     if (window == 0 || message == 0) return;
     platform::PostToWindow(window, message, value, static_cast<std::intptr_t>(panelWindow));
+}
+
+void NotifyHostOfStoredValue(HostEvent event, platform::WindowId panelWindow) {
+    const ExParaBlock record = PublishedRecord();
+    const std::uint32_t message = MessageNumberOf(record, event);
+    if (record.hostWindow == 0 || message == 0) return;
+    platform::PostToWindow(record.hostWindow, message, StoredValueOf(record, event),
+                           static_cast<std::intptr_t>(panelWindow));
 }
 
 void NotifyPanelShown(std::uint8_t shown, platform::WindowId panelWindow) {

@@ -15,6 +15,10 @@ enum class HostEvent { Panel, Attenuator, Dither, NoiseBlanker, SampleMode, Leve
 // result is ignored. Publishes the record first.
 void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow);
 
+// Posts the event with the value the published record holds for it, from
+// any thread and without waiting for an operation.
+void NotifyHostOfStoredValue(HostEvent event, platform::WindowId panelWindow);
+
 // The panel was shown or hidden: panelVisible stored and msgPanel posted,
 // without waiting for an operation, since an operation may wait for this.
 void NotifyPanelShown(std::uint8_t shown, platform::WindowId panelWindow);

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kLevelOffsetMin = -200;
 constexpr int kLevelOffsetMax = 200;
+
+int ClampLevelOffset(int decibels) { return std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax); }
 constexpr std::uint32_t kHelpTextColor = 196;  // red 196, green 0, blue 0
 constexpr int kBoldFont = 1;
 constexpr int kImageLeftOfLabel = 0;
@@ -67,6 +69,8 @@ int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
     m_HelpButton.SetFlat(1, true);
     m_SampleButton.SetDropDownMenu(IDR_SAMPLE_MENU);
     Open();
+    m_bReceiverOpen = DeviceHandle() >= 0;
+    SettleWishesOnTheLoad();
     RefreshControls();
     const platform::Rect rect = platform::ScreenRect(dialog);
     const WindowPosition position = ReadWindowPosition({rect.top, rect.left});
@@ -79,25 +83,27 @@ int ReceiverPanel::CreateOnce() {
     // A stream, hence a data call, exists only once the window does.
     if (Window() != 0) return -1;
     Turn turn(*this);
-    if (!turn) return 0;
-    if (Window() != 0) return -1;
+    // Unloading: as if the window existed, since the receiver is not at fault.
+    if (!turn || Window() != 0) return -1;
     CreateModeless();
     return DeviceHandle() >= 0 ? 1 : 0;
 }
 
-// Two requests, so that a stop made later takes the start and not the tuning.
+// One request: a stop made later overtakes the start, a tuning made later the tuning.
 int ReceiverPanel::StartStream(std::int32_t frequency) {
-    Request(kStreamSetting, [this](Settings) { Start(); });
-    TuneTo(frequency);
+    Request([&](Wishes& wishes) {
+        wishes.Wish(kStreamSetting, 1);
+        wishes.Wish(kFrequencySetting, frequency);
+    });
     return 1 << samplesPerBufferLog2;
 }
 
 void ReceiverPanel::StopStream() {
-    Request(kStreamSetting, [this](Settings) { Stop(); });
+    Request([](Wishes& wishes) { wishes.Wish(kStreamSetting, 0); });
 }
 
 std::int32_t ReceiverPanel::TuneTo(std::int32_t frequency) {
-    Request(kTuningSetting, [this, frequency](Settings) { Tune(frequency); });
+    Request([&](Wishes& wishes) { wishes.Wish(kFrequencySetting, frequency); });
     return TunedFrequency(frequency);
 }
 
@@ -109,28 +115,107 @@ platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) const {
 bool ReceiverPanel::AttenuatorOn() const { return PublishedRecord().attenuator != 0; }
 
 void ReceiverPanel::StoreRecord(const ExParaBlock& block) {
-    Request(kRecordSettings, [block](Settings still) { ReplaceRecord(RecordKeepingLaterSettings(block, still)); });
-}
-
-void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
-    Request(kRecordSettings, [this, block](Settings still) {
-        const ExParaBlock old = ReplaceRecord(RecordKeepingLaterSettings(block, still));
-        if (exPara.levelOffset != old.levelOffset) RunLevelOffsetChange(exPara.levelOffset);
-        if (exPara.attenuator != old.attenuator) RunAttenuatorChange(exPara.attenuator);
-        if (exPara.dither != old.dither) RunDitheringChange(exPara.dither);
-        if (exPara.noiseBlanker != old.noiseBlanker) RunNoiseBlankerChange(exPara.noiseBlanker);
+    Request([&](Wishes& wishes) {
+        m_recordWish = block;
+        wishes.Wish(kRecordSetting, 0);
     });
 }
 
-// Inside the request's turn, so the record is the current one.
-ExParaBlock ReceiverPanel::RecordKeepingLaterSettings(const ExParaBlock& block, Settings stillItsOwn) {
-    ExParaBlock kept = block;
-    if (!(stillItsOwn & kAttenuatorSetting)) kept.attenuator = exPara.attenuator;
-    if (!(stillItsOwn & kDitherSetting)) kept.dither = exPara.dither;
-    if (!(stillItsOwn & kNoiseBlankerSetting)) kept.noiseBlanker = exPara.noiseBlanker;
-    if (!(stillItsOwn & kSampleModeSetting)) kept.sampleMode = exPara.sampleMode;
-    if (!(stillItsOwn & kLevelOffsetSetting)) kept.levelOffset = exPara.levelOffset;
-    return kept;
+// The four settings are compared with what the requests before asked for,
+// applied or not; the sample mode is only stored.
+void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
+    Request([&](Wishes& wishes) {
+        const ExParaBlock old = WishedRecord(wishes);
+        m_recordWish = block;
+        wishes.Wish(kRecordSetting, 0);
+        if (block.levelOffset != old.levelOffset) wishes.Wish(kLevelOffsetSetting, ClampLevelOffset(block.levelOffset));
+        if (block.attenuator != old.attenuator) wishes.Wish(kAttenuatorSetting, block.attenuator);
+        if (block.dither != old.dither) wishes.Wish(kDitherSetting, block.dither);
+        if (block.noiseBlanker != old.noiseBlanker) wishes.Wish(kNoiseBlankerSetting, block.noiseBlanker);
+    });
+}
+
+ExParaBlock ReceiverPanel::WishedRecord(const Wishes& wishes) const {
+    // Until a host stores one or the settings load, the record is as at start-up.
+    ExParaBlock record = wishes.NumberOf(kRecordSetting) == 0 ? PublishedRecord() : m_recordWish;
+    // A request's own wishes apply after its record: the same number is later.
+    const auto later = [&](int setting) {
+        return wishes.NumberOf(setting) != 0 && wishes.NumberOf(setting) >= wishes.NumberOf(kRecordSetting);
+    };
+    const bool stored = m_bReceiverOpen;
+    const auto storedByte = [&](int setting, std::uint8_t& field) {
+        const Value wish = wishes.Latest(setting);
+        if (later(setting) && (stored || (wish & kToggled) != 0)) field = static_cast<std::uint8_t>(wish);
+    };
+    storedByte(kAttenuatorSetting, record.attenuator);
+    storedByte(kDitherSetting, record.dither);
+    storedByte(kNoiseBlankerSetting, record.noiseBlanker);
+    if (later(kRateSetting) && stored) {
+        record.sampleMode = static_cast<std::uint8_t>(ClampSampleMode(static_cast<int>(wishes.Latest(kRateSetting))));
+    }
+    if (later(kLevelOffsetSetting)) record.levelOffset = static_cast<std::int16_t>(wishes.Latest(kLevelOffsetSetting));
+    return record;
+}
+
+int ReceiverPanel::WishedModeInForce(const Wishes& wishes) const {
+    if (!m_bReceiverOpen) return SampleModeOfRate(sampleRate);
+    return ClampSampleMode(static_cast<int>(wishes.Latest(kRateSetting)));
+}
+
+void ReceiverPanel::SettleWishesOnTheLoad() {
+    m_wishes.Settle([this](Wishes& wishes) {
+        m_recordWish = exPara;
+        wishes.Wish(kRecordSetting, 0);
+        wishes.Wish(kRateSetting, SampleModeOfRate(sampleRate));
+        wishes.Wish(kLevelOffsetSetting, exPara.levelOffset);
+        wishes.Wish(kAttenuatorSetting, exPara.attenuator);
+        wishes.Wish(kDitherSetting, exPara.dither);
+        wishes.Wish(kNoiseBlankerSetting, exPara.noiseBlanker);
+    });
+}
+
+void ReceiverPanel::WishApplier::Take(int setting) {
+    if (setting == kRecordSetting) m_panel.m_recordToApply = m_panel.m_recordWish;
+}
+
+void ReceiverPanel::WishApplier::Apply(int setting, Value value) {
+    ReceiverPanel& panel = m_panel;
+    const auto on = static_cast<std::uint32_t>(value);
+    const bool toggled = (value & kToggled) != 0;
+    switch (setting) {
+        case kRecordSetting: ReplaceRecord(panel.m_recordToApply); break;
+        case kStreamSetting: value != 0 ? static_cast<void>(panel.Start()) : panel.Stop(); break;
+        case kFrequencySetting: panel.Tune(static_cast<std::int32_t>(value)); break;
+        case kRateSetting: panel.RunSampleModeChange(static_cast<int>(value)); break;
+        case kLevelOffsetSetting: panel.RunLevelOffsetChange(static_cast<int>(value)); break;
+        case kAttenuatorSetting:
+            if (toggled) exPara.attenuator = static_cast<std::uint8_t>(on);
+            panel.RunAttenuatorChange(on);
+            break;
+        case kDitherSetting:
+            if (toggled) exPara.dither = static_cast<std::uint8_t>(on);
+            panel.RunDitheringChange(on);
+            break;
+        case kNoiseBlankerSetting:
+            if (toggled) exPara.noiseBlanker = static_cast<std::uint8_t>(on);
+            panel.RunNoiseBlankerChange(on);
+            break;
+        default: break;
+    }
+}
+
+void ReceiverPanel::PostForOvertaken(WishedSettings::Settings overtaken) {
+    constexpr struct {
+        int setting;
+        HostEvent event;
+    } kEvents[] = {{kRateSetting, HostEvent::SampleMode},
+                   {kLevelOffsetSetting, HostEvent::LevelOffset},
+                   {kAttenuatorSetting, HostEvent::Attenuator},
+                   {kDitherSetting, HostEvent::Dither},
+                   {kNoiseBlankerSetting, HostEvent::NoiseBlanker}};
+    for (const auto& [setting, event] : kEvents) {
+        if (overtaken & (WishedSettings::Settings{1} << setting)) NotifyHostOfStoredValue(event, Window());
+    }
 }
 
 bool ReceiverPanel::ControlsAreOurs() {
@@ -141,23 +226,28 @@ bool ReceiverPanel::ControlsAreOurs() {
 }
 
 void ReceiverPanel::ChangeAttenuator(std::uint32_t on) {
-    Request(kAttenuatorSetting, [this, on](Settings) { RunAttenuatorChange(on); });
+    Request([&](Wishes& wishes) { wishes.Wish(kAttenuatorSetting, on); });
 }
 
 void ReceiverPanel::ChangeDithering(std::uint32_t on) {
-    Request(kDitherSetting, [this, on](Settings) { RunDitheringChange(on); });
+    Request([&](Wishes& wishes) { wishes.Wish(kDitherSetting, on); });
 }
 
 void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) {
-    Request(kNoiseBlankerSetting, [this, on](Settings) { RunNoiseBlankerChange(on); });
+    Request([&](Wishes& wishes) { wishes.Wish(kNoiseBlankerSetting, on); });
 }
 
+// The comparison goes by what the requests before this one asked for.
 void ReceiverPanel::ChangeSampleMode(int mode, SkipWhen skip) {
-    Request(kSampleModeSetting, [this, mode, skip](Settings) { RunSampleModeChange(mode, skip); });
+    Request([&](Wishes& wishes) {
+        if (skip == SkipWhen::ModeStored && mode == WishedRecord(wishes).sampleMode) return;
+        if (skip == SkipWhen::ModeInForce && mode == WishedModeInForce(wishes)) return;
+        wishes.Wish(kRateSetting, mode);
+    });
 }
 
 void ReceiverPanel::ChangeLevelOffset(int decibels) {
-    Request(kLevelOffsetSetting, [this, decibels](Settings) { RunLevelOffsetChange(decibels); });
+    Request([&](Wishes& wishes) { wishes.Wish(kLevelOffsetSetting, ClampLevelOffset(decibels)); });
 }
 
 void ReceiverPanel::RunAttenuatorChange(std::uint32_t on) {
@@ -180,16 +270,14 @@ void ReceiverPanel::RunNoiseBlankerChange(std::uint32_t on) {
     if (ControlsAreOurs()) m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
 }
 
-void ReceiverPanel::RunSampleModeChange(int mode, SkipWhen skip) {
-    if (skip == SkipWhen::ModeStored && mode == static_cast<int>(exPara.sampleMode)) return;
-    if (skip == SkipWhen::ModeInForce && mode == SampleModeOfRate(sampleRate)) return;
+void ReceiverPanel::RunSampleModeChange(int mode) {
     SelectSampleMode(mode);
     RefreshControls();
     NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());
 }
 
 void ReceiverPanel::RunLevelOffsetChange(int decibels) {
-    const auto offset = static_cast<std::int16_t>(std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax));
+    const auto offset = static_cast<std::int16_t>(ClampLevelOffset(decibels));
     exPara.levelOffset = offset;
     if (ControlsAreOurs()) ShowLevel(offset);
     if (exPara.hostWindow != 0) {
@@ -198,26 +286,23 @@ void ReceiverPanel::RunLevelOffsetChange(int decibels) {
     ApplyLevelOffset(offset);
 }
 
-// A toggle flips the record's value even without a receiver, so the host
-// hears of the value the button shows.
+// A toggle wishes the opposite of the latest wish, and stores it even
+// without a receiver, so the host hears of the value the button shows.
 void ReceiverPanel::ToggleAttenuator() {
-    Request(kAttenuatorSetting, [this](Settings) {
-        exPara.attenuator = exPara.attenuator == 0 ? 1 : 0;
-        RunAttenuatorChange(exPara.attenuator);
+    Request([&](Wishes& wishes) {
+        wishes.Wish(kAttenuatorSetting, (WishedRecord(wishes).attenuator == 0 ? 1 : 0) | kToggled);
     });
 }
 
 void ReceiverPanel::ToggleDithering() {
-    Request(kDitherSetting, [this](Settings) {
-        exPara.dither = exPara.dither == 0 ? 1 : 0;
-        RunDitheringChange(exPara.dither);
+    Request([&](Wishes& wishes) {
+        wishes.Wish(kDitherSetting, (WishedRecord(wishes).dither == 0 ? 1 : 0) | kToggled);
     });
 }
 
 void ReceiverPanel::ToggleNoiseBlanker() {
-    Request(kNoiseBlankerSetting, [this](Settings) {
-        exPara.noiseBlanker = exPara.noiseBlanker == 0 ? 1 : 0;
-        RunNoiseBlankerChange(exPara.noiseBlanker);
+    Request([&](Wishes& wishes) {
+        wishes.Wish(kNoiseBlankerSetting, (WishedRecord(wishes).noiseBlanker == 0 ? 1 : 0) | kToggled);
     });
 }
 
@@ -241,8 +326,9 @@ void ReceiverPanel::ShowLevel(int decibels) {
 void ReceiverPanel::OnSampleChosen() { ChangeSampleMode(m_SampleButton.m_nMenuCommand - ID_SAMPLES_50KHZ); }
 
 int ReceiverPanel::OnLevelSpin(int delta) {
-    Request(kLevelOffsetSetting,
-            [this, delta](Settings) { RunLevelOffsetChange(static_cast<std::int16_t>(exPara.levelOffset + delta)); });
+    Request([&](Wishes& wishes) {
+        wishes.Wish(kLevelOffsetSetting, ClampLevelOffset(WishedRecord(wishes).levelOffset + delta));
+    });
     return 0;
 }
 
@@ -251,7 +337,7 @@ int ReceiverPanel::OnLevelSpin(int delta) {
 // request to that thread applies the wish as it stands when it runs, so the
 // last call wins however the requests arrive, and a late one changes nothing.
 void ReceiverPanel::ShowPanel(int show) {
-    if (m_operations.Closed()) return;
+    if (m_wishes.Closed()) return;
     m_nShowFlag = show != 0 ? platform::kPositionShowWindow : platform::kPositionHideWindow;
     const platform::WindowId window = Window();
     if (window == 0) return;
@@ -270,7 +356,7 @@ void ReceiverPanel::ShowPanel(int show) {
 
 void ReceiverPanel::ApplyVisibilityWish() {
     const platform::WindowId window = Window();
-    if (window == 0 || m_operations.Closed()) return;
+    if (window == 0 || m_wishes.Closed()) return;
     if (m_nShowFlag == platform::kPositionShowWindow) {
         if (!platform::IsVisible(window)) platform::ShowWindowBy(window, platform::kShowShow);
         platform::BringToForeground(window);
@@ -301,14 +387,14 @@ void ReceiverPanel::OnCommand(int controlId, int notification) {
 int ReceiverPanel::OnSpinDelta(int controlId, int delta) { return controlId == m_nSpinnerId ? OnLevelSpin(delta) : 0; }
 
 void ReceiverPanel::OnCloseRequest() {
-    if (m_operations.Closed()) return;
+    if (m_wishes.Closed()) return;
     m_nShowFlag = platform::kPositionHideWindow;
     platform::ShowWindowBy(Window(), platform::kShowHide);
     NotifyPanelShown(0, Window());
 }
 
 void ReceiverPanel::OnVisibilityChanged(int shown, int) {
-    if (m_operations.Closed()) return;
+    if (m_wishes.Closed()) return;
     NotifyPanelShown(static_cast<std::uint8_t>(shown), Window());
 }
 
@@ -316,7 +402,7 @@ void ReceiverPanel::OnPanelRequest(int request) {
     switch (request) {
         case kCatchUpRequest:
             m_bCatchUpRequested = false;
-            RefreshControls();  // its turn runs the queue
+            RefreshControls();  // its turn applies the wishes
             break;
         case kApplyVisibilityRequest:
             ++m_nShowAnswers;
@@ -333,13 +419,14 @@ void ReceiverPanel::OnPanelRequest(int request) {
 // threads, the holder among them.
 void ReceiverPanel::ShutDown(bool processExiting) {
     if (processExiting) {
-        m_operations.Close();
+        m_wishes.Close();
     } else {
-        m_operations.CloseAfterTheRunningOne(platform::WhileWaiting::ServeNothing);
+        m_wishes.CloseAfterTheRunningOne(platform::WhileWaiting::ServeNothing);
     }
     const platform::WindowId window = Window();
     if (window == 0) return;
     if (!processExiting && platform::OwnedByCallingThread(window)) {
+        m_bDestroyingForUnload = true;
         DestroyWindow();
         return;
     }
@@ -357,14 +444,17 @@ void ReceiverPanel::ShutDown(bool processExiting) {
 
 // At the unload, or when the host destroys the window: then, after an
 // operation already running, the receiver closes and the next InitHW makes
-// window and receiver again. At the unload the sequence is closed and idle.
+// window and receiver again. Refused the turn, the window goes while another
+// thread unloads, whose own close is the one.
 void ReceiverPanel::OnPanelDestroy() {
     Turn turn(*this);
+    if (!turn && !m_bDestroyingForUnload) return;
     CloseAndSave();
 }
 
 void ReceiverPanel::CloseAndSave() {
     Close();
+    m_bReceiverOpen = false;
     SaveParameterSettings(exPara);
     const platform::Rect rect = platform::ScreenRect(Window());
     WriteWindowPosition({rect.top, rect.left});

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "panel/OperationSequence.h"
+#include "panel/WishedSettings.h"
 #include "panel/PanelDialog.h"
 #include "hostlink/ExParaBlock.h"
 #include "receiver/ReceiverDevice.h"
@@ -17,12 +17,13 @@ namespace excalibur {
 //
 // Threads (docs/threads.md): the exports run on any of the host's threads,
 // the window's handlers on the panel's thread, the stream handler on the
-// driver's. Requests run one at a time in the order made, with the host's
-// status calls inside them; one made from inside a data callback is queued,
-// not waited for. Reads take only the published record. Controls are
-// changed on the panel's thread only; another thread asks it to catch up.
-// Showing and hiding never wait for an operation: they record the wished
-// visibility, which the panel's thread applies as it stands.
+// driver's. Every request wishes a value for each setting it sets; whoever
+// holds the turn applies the wishes, oldest first, with the host's status
+// calls inside, so the latest request of each setting wins. One made from
+// inside a data callback is not waited for. Reads take only the published
+// record. Controls are changed on the panel's thread only; another thread
+// asks it to catch up. Showing and hiding never wait for an operation: they
+// record the wished visibility, which the panel's thread applies as it stands.
 class ReceiverPanel : public PanelDialog, public ReceiverDevice {
 public:
     ReceiverPanel();
@@ -80,67 +81,88 @@ public:
     const MyButton& SampleButton() const { return m_SampleButton; }
 
 private:
-    using Settings = OperationSequence::Settings;
+    using Wishes = WishedSettings::Wishes;
+    using Value = WishedSettings::Value;
 
-    // One operation's turn in the sequence; false once unloading began.
+    // One operation's turn; false once unloading began.
     class Turn {
     public:
-        explicit Turn(ReceiverPanel& panel, Settings sets = 0)
-            : m_sequence(panel.m_operations), m_nDepth(m_sequence.Enter(sets)) {}
-        // Readers see what the operation changed once it ends.
+        explicit Turn(ReceiverPanel& panel) : m_wishes(panel.m_wishes), m_nDepth(m_wishes.Enter()) {}
         ~Turn() {
-            if (m_nDepth != 0) m_sequence.Leave(&PublishRecord);
+            if (m_nDepth != 0) m_wishes.Leave();
         }
         Turn(const Turn&) = delete;
         Turn& operator=(const Turn&) = delete;
         explicit operator bool() const { return m_nDepth != 0; }
 
     private:
-        OperationSequence& m_sequence;
+        WishedSettings& m_wishes;
         int m_nDepth;
     };
 
-    // What a request sets: an older queued request no longer sets it.
-    enum Setting : Settings {
-        kStreamSetting = 1u << 0,
-        kTuningSetting = 1u << 1,
-        kAttenuatorSetting = 1u << 2,
-        kDitherSetting = 1u << 3,
-        kNoiseBlankerSetting = 1u << 4,
-        kSampleModeSetting = 1u << 5,
-        kLevelOffsetSetting = 1u << 6,
-        // The record's other fields: host window, message numbers.
-        kHostFieldsSetting = 1u << 7,
-        kRecordSettings = kAttenuatorSetting | kDitherSetting | kNoiseBlankerSetting | kSampleModeSetting |
-                          kLevelOffsetSetting | kHostFieldsSetting
+    // The settings a request wishes values for. Wishes of one request are
+    // applied in this order: the record before the changes SetExPara makes,
+    // the stream's start before its tuning.
+    enum Setting : int {
+        kRecordSetting,  // the host's whole record
+        kStreamSetting,
+        kFrequencySetting,
+        kRateSetting,
+        kLevelOffsetSetting,
+        kAttenuatorSetting,
+        kDitherSetting,
+        kNoiseBlankerSetting,
+        kSettingCount
+    };
+    // Marks a toggle's wish: it stores the value even without a receiver.
+    static constexpr Value kToggled = Value{1} << 40;
+
+    // Brings the receiver in line with the wishes, on the thread with the turn.
+    class WishApplier : public WishedSettings::Applier {
+    public:
+        explicit WishApplier(ReceiverPanel& panel) : m_panel(panel) {}
+        void Take(int setting) override;
+        void Apply(int setting, Value value) override;
+        // Readers see what the operation changed once it ends.
+        void AtTheEnd() override { PublishRecord(); }
+
+    private:
+        ReceiverPanel& m_panel;
     };
 
-    // Runs the body, called with the settings still its own, as a request:
-    // from inside a data call (on the driver's thread, which a stop waits
-    // for) it is queued; otherwise it waits for its turn.
-    template <typename Body>
-    void Request(Settings sets, Body body) {
-        if (hostCallback.InsideDataCall()) {
-            if (m_operations.Queue(sets, body)) RequestCatchUp();
-            return;
-        }
-        Turn turn(*this, sets);
-        if (turn) body(sets);
+    // Writes the request's wishes (write(Wishes&), under the wishes' lock)
+    // and has them applied; from inside a data call (on the driver's thread,
+    // which a stop waits for) it does not wait, and the panel's thread is
+    // asked to catch up.
+    template <typename Write>
+    void Request(Write write) {
+        const bool insideDataCall = hostCallback.InsideDataCall();
+        const auto writeAndTell = [&](Wishes& wishes) {
+            write(wishes);
+            PostForOvertaken(wishes.Overtook());
+        };
+        if (m_wishes.Request(writeAndTell, !insideDataCall).sets != 0 && insideDataCall) RequestCatchUp();
     }
-    // One posted request makes the panel's thread run the queue and refresh
-    // the controls, however many changes come before it runs.
+    // An overtaken request still posts its message, with the value stored;
+    // under the wishes' lock, so that nothing is posted once the unload began.
+    void PostForOvertaken(WishedSettings::Settings overtaken);
+    // One posted request makes the panel's thread apply the wishes and
+    // refresh the controls, however many changes come before it runs.
     void RequestCatchUp();
 
-    // The setting operations' bodies, inside a request's turn; the plug-in's
-    // own nesting calls them, so that it takes nothing from queued requests.
+    // Under the wishes' lock: the record as the requests so far asked for it,
+    // and the sample mode they asked the receiver to run at.
+    ExParaBlock WishedRecord(const Wishes& wishes) const;
+    int WishedModeInForce(const Wishes& wishes) const;
+    // The wishes are the state just loaded: nothing older is applied.
+    void SettleWishesOnTheLoad();
+
+    // The setting operations' bodies, inside the turn.
     void RunAttenuatorChange(std::uint32_t on);
     void RunDitheringChange(std::uint32_t on);
     void RunNoiseBlankerChange(std::uint32_t on);
-    void RunSampleModeChange(int mode, SkipWhen skip);
+    void RunSampleModeChange(int mode);
     void RunLevelOffsetChange(int decibels);
-    // The host's record, keeping the current values of the settings that a
-    // later request took from it.
-    static ExParaBlock RecordKeepingLaterSettings(const ExParaBlock& block, Settings stillItsOwn);
 
     void ApplyVisibilityWish();
     // Unloading or destroyed: the receiver closed, the settings and position saved.
@@ -152,7 +174,16 @@ private:
     // panel's thread has been asked to catch up.
     bool ControlsAreOurs();
 
-    OperationSequence m_operations;
+    WishApplier m_applier{*this};
+    WishedSettings m_wishes{kSettingCount, m_applier};
+    // Under the wishes' lock: the host's latest record; the one being applied.
+    ExParaBlock m_recordWish{};
+    ExParaBlock m_recordToApply{};
+    // Whether the wished attenuator, dithering, noise blanker and mode reach
+    // the record: only an open receiver stores them.
+    std::atomic<bool> m_bReceiverOpen{false};
+    // The window goes because this thread unloads: its destruction closes and saves.
+    bool m_bDestroyingForUnload = false;
     std::atomic<bool> m_bCatchUpRequested{false};
     // Wishes the panel's thread is applying for another thread, which the
     // unload waits out: that thread runs our code meanwhile.

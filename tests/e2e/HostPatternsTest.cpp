@@ -25,7 +25,15 @@ std::atomic<platform::WindowId> windowOfMainThread{0};
 std::atomic<bool> insideTheBusyHandler{false};
 
 enum StatusAction { kNone, kStop, kStopThenStart, kSendToTheMainThread, kBusy, kLetTheDataCallbackTune };
-enum DataAction { kNothing, kTuneOnce, kStopOnce, kAttenuatorEveryBlock, kAttenuatorAndTuneOnce, kTuneLaterOnce };
+enum DataAction {
+    kNothing,
+    kTuneOnce,
+    kStopOnce,
+    kAttenuatorEveryBlock,
+    kTuneEveryBlock,
+    kAttenuatorAndTuneOnce,
+    kTuneLaterOnce
+};
 
 constexpr std::int32_t kQueuedFrequency = 7100000;
 constexpr std::int32_t kLaterFrequency = 7200000;
@@ -73,6 +81,7 @@ void HostCallbackActions(const host::ExtIoFunctions& f, int, int status) {
             if (dataAction.exchange(kNothing) == kTuneLaterOnce) f.SetHWLO(kLaterFrequency);
             break;
         case kAttenuatorEveryBlock: f.SetAtt(PluginScenario::Counts().dataBlocks % 2); break;
+        case kTuneEveryBlock: f.SetHWLO(kQueuedFrequency + PluginScenario::Counts().dataBlocks % 2); break;
         default: return;
     }
     ++requestsMade;
@@ -353,9 +362,11 @@ TEST_F(HostPatterns, NothingRunsOnceTheUnloadBegan) {
         dataAction = kNothing;
         Pump(milliseconds(50));
         TakePosts();
-        // ...and requests queued again, which only an operation on this thread could run.
+        // ...and requests made again (tunings, since an attenuator change
+        // that overtakes another posts its message at once), which only an
+        // operation on this thread could apply.
         const int made = requestsMade;
-        dataAction = kAttenuatorEveryBlock;
+        dataAction = kTuneEveryBlock;
         WaitFor(requestsMade, made + 2);
         const int statusCalls = Counts().attenuatorNotices + Counts().rateChanges;
         UnloadPlugin();
