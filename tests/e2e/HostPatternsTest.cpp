@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "receiver/SampleModes.h"
@@ -24,7 +25,9 @@ std::atomic<int> requestsMade{0};
 std::atomic<platform::WindowId> windowOfMainThread{0};
 std::atomic<bool> insideTheBusyHandler{false};
 
-enum StatusAction { kNone, kStop, kStopThenStart, kSendToTheMainThread, kBusy, kLetTheDataCallbackTune };
+enum StatusAction { kNone, kStop, kStopThenStart, kSendToTheMainThread, kBusy, kLetTheDataCallbackTune, kHold };
+// How long a held status handler lasts, at most: until the pattern releases it.
+std::atomic<bool> releaseTheHeldHandler{false};
 enum DataAction {
     kNothing,
     kTuneOnce,
@@ -54,6 +57,10 @@ void HostCallbackActions(const host::ExtIoFunctions& f, int, int status) {
             case kBusy:
                 insideTheBusyHandler = true;
                 std::this_thread::sleep_for(kBusyHandler);
+                break;
+            case kHold:
+                insideTheBusyHandler = true;
+                while (!releaseTheHeldHandler) std::this_thread::sleep_for(milliseconds(1));
                 break;
             case kLetTheDataCallbackTune: {
                 const int made = requestsMade;
@@ -105,6 +112,27 @@ protected:
         PluginScenario::SetUp();
         statusAction = kNone;
         dataAction = kNothing;
+    }
+
+    // A host thread inside SetAtt's status call, which lasts until
+    // ReleaseTheHolder: whatever other threads ask meanwhile waits.
+    std::thread HoldTheTurn() {
+        insideTheBusyHandler = false;
+        releaseTheHeldHandler = false;
+        statusAction = kHold;
+        std::thread holder([this] { f->SetAtt(1); });
+        while (!insideTheBusyHandler) std::this_thread::sleep_for(milliseconds(1));
+        return holder;
+    }
+    static void ReleaseTheHolder(std::thread& holder) {
+        releaseTheHeldHandler = true;
+        holder.join();
+    }
+    // Starts a host thread's call, and gives it the time to wait inside.
+    static std::thread Waiting(std::function<void()> call) {
+        std::thread caller(std::move(call));
+        std::this_thread::sleep_for(milliseconds(100));
+        return caller;
     }
 
     // On this thread, the panel's: the plug-in loaded, a host window, the
@@ -346,6 +374,74 @@ TEST_F(HostPatterns, AQueuedRequestNeverOvertakesALaterOne) {
             Pump(milliseconds(30));
             EXPECT_GT(BlocksWithin(milliseconds(100)), 0) << "a queued stop undid a later start";
         }
+    }
+}
+
+// Whatever ran first, the latest request of a setting wins: a caller
+// waiting for a status call to end is overtaken by a later request from the
+// data callback; StartHW waiting with its tuning is overtaken by a later
+// SetHWLO from a third thread.
+TEST_F(HostPatterns, ALaterRequestWinsOverAWaitingOne) {
+    StartStreaming();
+    for (int round = 0; round < Rounds(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::int32_t base = 7000000 + round * 10000;
+        std::thread holder = HoldTheTurn();
+        std::thread waiting = Waiting([&] { EXPECT_EQ(f->SetHWLO(base + 1), base + 1); });
+        const int made = requestsMade;
+        dataAction = kTuneLaterOnce;
+        WaitFor(requestsMade, made + 1);
+        ReleaseTheHolder(holder);
+        waiting.join();
+        Pump(milliseconds(30));
+        EXPECT_EQ(f->GetHWLO(), kLaterFrequency) << "the waiting caller's older request won";
+        EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(kLaterFrequency));
+
+        f->StopHW();
+        holder = HoldTheTurn();
+        std::thread starting = Waiting([&] { EXPECT_EQ(f->StartHW(base + 2), 4096); });
+        std::thread tuning = Waiting([&] { EXPECT_EQ(f->SetHWLO(base + 3), base + 3); });
+        ReleaseTheHolder(holder);
+        starting.join();
+        tuning.join();
+        EXPECT_EQ(f->GetHWLO(), base + 3) << "StartHW's tuning came after a later SetHWLO";
+        EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(base + 3));
+        EXPECT_GT(BlocksWithin(milliseconds(100)), 0);
+    }
+}
+
+namespace {
+std::mutex hostLock;
+}  // namespace
+
+// A host that guards its device calls with a lock of its own and sends to
+// its GUI thread: the GUI thread, waiting in SetHWLO, serves a message whose
+// handler waits for that lock, held by a thread waiting in SetDither. When
+// the status call ends, both requests take effect and nothing hangs.
+TEST_F(HostPatterns, AWaiterRunningHostCodeStallsNobody) {
+    StartStreaming();
+    Watchdog watchdog(std::chrono::seconds(30), "a waiter serving a handler that waits for a host lock");
+    const paneldriver::HostWindow guiWindow;
+    for (int round = 0; round < Rounds(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::int32_t frequency = 7100000 + round * 1000;
+        std::thread holder = HoldTheTurn();
+        std::thread director([&] {
+            std::this_thread::sleep_for(milliseconds(100));
+            std::thread locked = Waiting([&] {
+                std::lock_guard lock(hostLock);
+                f->SetDither(1 - round % 2);
+            });
+            std::thread sender = Waiting([&] { paneldriver::SendCall(guiWindow.Id(), [] { std::lock_guard lock(hostLock); }); });
+            ReleaseTheHolder(holder);
+            locked.join();
+            sender.join();
+        });
+        EXPECT_EQ(f->SetHWLO(frequency), frequency);
+        director.join();
+        EXPECT_EQ(f->GetHWLO(), frequency);
+        EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(frequency));
+        EXPECT_EQ(LastArgument(DriverLog(), "SetDithering 0 "), std::to_string(1 - round % 2));
     }
 }
 

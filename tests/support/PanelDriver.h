@@ -32,6 +32,9 @@ void DialogCommand(WindowId dialog, int command);       // IDOK (Enter), IDCANCE
 void DestroyPanel(WindowId window);
 // WM_NULL sent from another thread: returns once the window's thread has served it.
 void SendNothing(WindowId window);
+// Sent from another thread to a HostWindow: call runs on the window's
+// thread, as a host's handler would, and this returns after it.
+void SendCall(WindowId hostWindow, void (*call)());
 
 struct Posted {
     std::uint32_t message;

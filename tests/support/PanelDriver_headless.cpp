@@ -17,6 +17,7 @@ bool ButtonLooksChecked(WindowId dialog, int controlId) {
 void ClickControl(WindowId dialog, int controlId) { headless::SendCommand(dialog, controlId, 0); }
 
 void DestroyPanel(WindowId window) { platform::DestroyPanelWindow(window); }
+void SendCall(WindowId hostWindow, void (*call)()) { headless::SendToWindow(hostWindow, call); }
 
 void SendNothing(WindowId window) {
     headless::SendToWindow(window, [] {});

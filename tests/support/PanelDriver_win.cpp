@@ -9,6 +9,8 @@ namespace {
 HWND AsHwnd(WindowId window) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(window)); }
 
 constexpr char kHostClass[] = "ExcaliburTestHostWindow";
+// Below WM_APP, which the host window collects.
+constexpr UINT kCallMessage = WM_USER + 77;
 
 }  // namespace
 
@@ -63,6 +65,10 @@ void DestroyPanel(WindowId window) { DestroyWindow(AsHwnd(window)); }
 
 void SendNothing(WindowId window) { SendMessageA(AsHwnd(window), WM_NULL, 0, 0); }
 
+void SendCall(WindowId hostWindow, void (*call)()) {
+    SendMessageA(AsHwnd(hostWindow), kCallMessage, reinterpret_cast<WPARAM>(call), 0);
+}
+
 void DialogCommand(WindowId dialog, int command) {
     SendMessageA(AsHwnd(dialog), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
 }
@@ -73,6 +79,10 @@ std::vector<Posted>* collecting = nullptr;
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // WM_NULL too: a plug-in that posts a message number of 0 is caught.
+    if (message == kCallMessage) {
+        reinterpret_cast<void (*)()>(wParam)();
+        return 0;
+    }
     if ((message >= WM_APP || message == WM_NULL) && collecting != nullptr) {
         collecting->push_back({message, wParam, lParam});
         return 0;
