@@ -23,6 +23,7 @@ inline constexpr const char* kModel = "WR-G31DDC";
 inline constexpr const char* kDefaultLibrary = "libg31ddcapi.so";
 inline constexpr const char* kAntenna = "RX";
 inline constexpr const char* kAttenuatorGain = "ATT";
+inline constexpr const char* kTuner = "RF";  // the one frequency element
 inline constexpr std::size_t kSwitchCount = 2;
 inline constexpr std::size_t kRingSlots = 128;  // the `buffers` stream argument's default
 inline constexpr std::size_t kMinRingSlots = 2;
@@ -139,6 +140,9 @@ private:
     static void EXCALIBUR_STDCALL Ddc1Handler(const std::int32_t* block, std::uint32_t pairs, std::uint32_t ignored,
                                               std::uintptr_t userData);
 
+    // A query for a direction or channel the receiver lacks answers as
+    // SoapySDR's Device base does; a setter throws.
+    static bool IsReceiveChannel(int direction, std::size_t channel);
     static void RequireReceiveChannel(int direction, std::size_t channel);
     void ApplyDefaults();
     void ApplyAttenuator(bool on);

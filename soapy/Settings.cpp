@@ -43,11 +43,16 @@ constexpr SwitchSetting kSwitches[] = {
 
 static_assert(std::size(kSwitches) == kSwitchCount);
 
+// The switch's index in the table; kSwitchCount when there is none.
 std::size_t FindSwitch(const std::string& key) {
-    for (std::size_t index = 0; index < kSwitchCount; ++index) {
-        if (key == kSwitches[index].key) return index;
-    }
-    throw std::invalid_argument("excalibur: no setting " + key + "; the settings are dither and noise_blanker");
+    std::size_t index = 0;
+    while (index < kSwitchCount && key != kSwitches[index].key) ++index;
+    return index;
+}
+
+void RequireElement(const std::string& name, const char* element, const char* only) {
+    if (name != only)
+        throw std::invalid_argument(std::string("excalibur: no ") + element + " " + name + "; the only one is " + only);
 }
 
 bool ParseSwitch(const std::string& key, const std::string& value) {
@@ -77,8 +82,12 @@ std::string OnOff(bool on) { return on ? "true" : "false"; }
 
 }  // namespace
 
+bool ExcaliburDevice::IsReceiveChannel(int direction, std::size_t channel) {
+    return direction == SOAPY_SDR_RX && channel == 0;
+}
+
 void ExcaliburDevice::RequireReceiveChannel(int direction, std::size_t channel) {
-    if (direction != SOAPY_SDR_RX || channel != 0) {
+    if (!IsReceiveChannel(direction, channel)) {
         throw std::invalid_argument("excalibur: the receiver has one channel, receive channel 0");
     }
 }
@@ -152,22 +161,26 @@ SoapySDR::Kwargs ExcaliburDevice::getHardwareInfo() const {
 std::size_t ExcaliburDevice::getNumChannels(int direction) const { return direction == SOAPY_SDR_RX ? 1 : 0; }
 
 std::vector<std::string> ExcaliburDevice::listAntennas(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::listAntennas(direction, channel);
     return {kAntenna};
 }
 
+// One antenna: every wish ends there. The empty name is a client's "none
+// chosen yet" (CubicSDR's).
 void ExcaliburDevice::setAntenna(int direction, std::size_t channel, const std::string& name) {
     RequireReceiveChannel(direction, channel);
-    if (name != kAntenna) throw std::invalid_argument("excalibur: no antenna " + name + "; the only one is RX");
+    if (!name.empty() && name != kAntenna) {
+        Warn(std::string("excalibur: no antenna ") + name + "; the receiver stays on " + kAntenna + ", its only one");
+    }
 }
 
 std::string ExcaliburDevice::getAntenna(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::getAntenna(direction, channel);
     return kAntenna;
 }
 
 std::vector<std::string> ExcaliburDevice::listGains(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::listGains(direction, channel);
     return {kAttenuatorGain};
 }
 
@@ -177,7 +190,8 @@ void ExcaliburDevice::setGain(int direction, std::size_t channel, double value) 
 }
 
 void ExcaliburDevice::setGain(int direction, std::size_t channel, const std::string& name, double value) {
-    getGainRange(direction, channel, name);
+    RequireReceiveChannel(direction, channel);
+    RequireElement(name, "gain element", kAttenuatorGain);
     ApplyAttenuator(FiniteValue(value, "the gain") < kAttenuatorGainDb / 2);
 }
 
@@ -196,7 +210,8 @@ double ExcaliburDevice::getGain(int direction, std::size_t channel) const {
 }
 
 double ExcaliburDevice::getGain(int direction, std::size_t channel, const std::string& name) const {
-    getGainRange(direction, channel, name);
+    if (!IsReceiveChannel(direction, channel) || name != kAttenuatorGain)
+        return Device::getGain(direction, channel, name);
     std::lock_guard lock(control);
     return attenuator ? kAttenuatorGainDb : 0.0;
 }
@@ -206,25 +221,25 @@ SoapySDR::Range ExcaliburDevice::getGainRange(int direction, std::size_t channel
 }
 
 SoapySDR::Range ExcaliburDevice::getGainRange(int direction, std::size_t channel, const std::string& name) const {
-    RequireReceiveChannel(direction, channel);
-    if (name != kAttenuatorGain)
-        throw std::invalid_argument("excalibur: no gain element " + name + "; the only one is ATT");
+    if (!IsReceiveChannel(direction, channel) || name != kAttenuatorGain)
+        return Device::getGainRange(direction, channel, name);
     return SoapySDR::Range(kAttenuatorGainDb, 0.0, -kAttenuatorGainDb);
 }
 
 std::vector<std::string> ExcaliburDevice::listFrequencies(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
-    return {"RF"};
+    if (!IsReceiveChannel(direction, channel)) return Device::listFrequencies(direction, channel);
+    return {kTuner};
 }
 
 void ExcaliburDevice::setFrequency(int direction, std::size_t channel, double hertz, const SoapySDR::Kwargs& args) {
-    setFrequency(direction, channel, "RF", hertz, args);
+    setFrequency(direction, channel, kTuner, hertz, args);
 }
 
 // Out-of-range values are clamped, as the plug-in does, with a warning.
 void ExcaliburDevice::setFrequency(int direction, std::size_t channel, const std::string& name, double hertz,
                                    const SoapySDR::Kwargs&) {
-    getFrequencyRange(direction, channel, name);
+    RequireReceiveChannel(direction, channel);
+    RequireElement(name, "frequency element", kTuner);
     const double wanted = std::round(FiniteValue(hertz, "the frequency"));
     const double clamped =
         std::clamp(wanted, static_cast<double>(driver::kMinFrequency), static_cast<double>(driver::kMaxFrequency));
@@ -240,23 +255,23 @@ void ExcaliburDevice::setFrequency(int direction, std::size_t channel, const std
 }
 
 double ExcaliburDevice::getFrequency(int direction, std::size_t channel) const {
-    return getFrequency(direction, channel, "RF");
+    return getFrequency(direction, channel, kTuner);
 }
 
 double ExcaliburDevice::getFrequency(int direction, std::size_t channel, const std::string& name) const {
-    getFrequencyRange(direction, channel, name);
+    if (!IsReceiveChannel(direction, channel) || name != kTuner) return Device::getFrequency(direction, channel, name);
     std::lock_guard lock(control);
     return frequency;
 }
 
 SoapySDR::RangeList ExcaliburDevice::getFrequencyRange(int direction, std::size_t channel) const {
-    return getFrequencyRange(direction, channel, "RF");
+    return getFrequencyRange(direction, channel, kTuner);
 }
 
 SoapySDR::RangeList ExcaliburDevice::getFrequencyRange(int direction, std::size_t channel,
                                                        const std::string& name) const {
-    RequireReceiveChannel(direction, channel);
-    if (name != "RF") throw std::invalid_argument("excalibur: no frequency element " + name + "; the only one is RF");
+    if (!IsReceiveChannel(direction, channel) || name != kTuner)
+        return Device::getFrequencyRange(direction, channel, name);
     return {SoapySDR::Range(driver::kMinFrequency, driver::kMaxFrequency)};
 }
 
@@ -293,13 +308,13 @@ void ExcaliburDevice::setSampleRate(int direction, std::size_t channel, double r
 }
 
 double ExcaliburDevice::getSampleRate(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::getSampleRate(direction, channel);
     std::lock_guard lock(control);
     return ddc1.sampleRate;
 }
 
 std::vector<double> ExcaliburDevice::listSampleRates(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::listSampleRates(direction, channel);
     std::vector<double> list;
     for (const auto& rate : rates.All()) list.push_back(rate.sampleRate);
     return list;
@@ -327,6 +342,8 @@ SoapySDR::ArgInfoList ExcaliburDevice::getSettingInfo() const {
 
 void ExcaliburDevice::writeSetting(const std::string& key, const std::string& value) {
     const std::size_t index = FindSwitch(key);
+    if (index == kSwitchCount)
+        throw std::invalid_argument("excalibur: no setting " + key + "; the settings are dither and noise_blanker");
     const bool on = ParseSwitch(key, value);
     std::lock_guard lock(control);
     if ((library.Api().*kSwitches[index].entryPoint)(handle, on ? 1 : 0) == 0) {
@@ -337,13 +354,14 @@ void ExcaliburDevice::writeSetting(const std::string& key, const std::string& va
 
 std::string ExcaliburDevice::readSetting(const std::string& key) const {
     const std::size_t index = FindSwitch(key);
+    if (index == kSwitchCount) return Device::readSetting(key);
     std::lock_guard lock(control);
     return OnOff(switchOn[index]);
 }
 
 // GNU Radio's soapy source looks for a channel's settings on the channel.
 SoapySDR::ArgInfoList ExcaliburDevice::getSettingInfo(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::getSettingInfo(direction, channel);
     return getSettingInfo();
 }
 
@@ -354,7 +372,7 @@ void ExcaliburDevice::writeSetting(int direction, std::size_t channel, const std
 }
 
 std::string ExcaliburDevice::readSetting(int direction, std::size_t channel, const std::string& key) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::readSetting(direction, channel, key);
     return readSetting(key);
 }
 
@@ -367,16 +385,18 @@ void ExcaliburDevice::setBandwidth(int direction, std::size_t channel, double va
 }
 
 double ExcaliburDevice::getBandwidth(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::getBandwidth(direction, channel);
     std::lock_guard lock(control);
     return bandwidth;
 }
 
 std::vector<double> ExcaliburDevice::listBandwidths(int direction, std::size_t channel) const {
+    if (!IsReceiveChannel(direction, channel)) return Device::listBandwidths(direction, channel);
     return {getBandwidth(direction, channel)};
 }
 
 SoapySDR::RangeList ExcaliburDevice::getBandwidthRange(int direction, std::size_t channel) const {
+    if (!IsReceiveChannel(direction, channel)) return Device::getBandwidthRange(direction, channel);
     const double value = getBandwidth(direction, channel);
     return {SoapySDR::Range(value, value)};
 }
@@ -385,7 +405,7 @@ SoapySDR::RangeList ExcaliburDevice::getBandwidthRange(int direction, std::size_
 bool ExcaliburDevice::hasHardwareTime(const std::string& what) const { return what.empty(); }
 
 long long ExcaliburDevice::getHardwareTime(const std::string& what) const {
-    if (!what.empty()) throw std::invalid_argument("excalibur: no time source " + what + "; the one time has no name");
+    if (!what.empty()) return Device::getHardwareTime(what);
     std::lock_guard lock(control);
     std::lock_guard streamLock(streams);
     return stream ? stream->ring.WriterTimeNs() : lastTimeNs;

@@ -59,18 +59,18 @@ int AwaitBlock(SampleRing& ring, long timeoutUs, SampleRing::Claim& claim, int& 
 }  // namespace
 
 std::vector<std::string> ExcaliburDevice::getStreamFormats(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::getStreamFormats(direction, channel);
     return StreamFormatNames();
 }
 
 std::string ExcaliburDevice::getNativeStreamFormat(int direction, std::size_t channel, double& fullScale) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::getNativeStreamFormat(direction, channel, fullScale);
     fullScale = kNativeFullScale;
     return StreamFormatNames().front();
 }
 
 SoapySDR::ArgInfoList ExcaliburDevice::getStreamArgsInfo(int direction, std::size_t channel) const {
-    RequireReceiveChannel(direction, channel);
+    if (!IsReceiveChannel(direction, channel)) return Device::getStreamArgsInfo(direction, channel);
     SoapySDR::ArgInfo buffers;
     buffers.key = kBuffersKey;
     buffers.name = "Buffers";

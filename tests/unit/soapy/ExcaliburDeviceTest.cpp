@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -261,6 +262,14 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     EXPECT_THROW(device->writeSetting("agc", "true"), std::invalid_argument);
     EXPECT_THROW(device->setFrequency(SOAPY_SDR_TX, 0, 7e6), std::invalid_argument);
     EXPECT_TRUE(TakeLog().empty());
+    // Asked about an element or a setting that is not there, the device
+    // answers as SoapySDR's Device base does.
+    EXPECT_EQ(device->getGain(SOAPY_SDR_RX, 0, "LNA"), 0.0);
+    EXPECT_EQ(device->getGainRange(SOAPY_SDR_RX, 0, "LNA").maximum(), 0.0);
+    EXPECT_EQ(device->getFrequency(SOAPY_SDR_RX, 0, "CORR"), 0.0);
+    EXPECT_TRUE(device->getFrequencyRange(SOAPY_SDR_RX, 0, "CORR").empty());
+    EXPECT_EQ(device->readSetting("agc"), "");
+    EXPECT_EQ(device->getHardwareTime("gps"), 0);
 
     // The bandwidth is the DDC1 type's and follows the rate.
     EXPECT_EQ(device->getBandwidth(SOAPY_SDR_RX, 0), 160000.0);
@@ -737,7 +746,112 @@ TEST_F(SoapyDeviceTest, TheSettingsAreListedReadAndWrittenOnTheChannelAsOnTheDev
     EXPECT_EQ(calls, (Strings{"SetDithering 0 1", "SetADCNoiseBlanker 0 1", "SetADCNoiseBlanker 0 0"}));
     std::printf("writeSetting(SOAPY_SDR_RX, 0, \"dither\", \"true\") -> driver call log: %s\n", calls[0].c_str());
     EXPECT_THROW(device.writeSetting(SOAPY_SDR_RX, 1, "dither", "true"), std::invalid_argument);
-    EXPECT_THROW(device.getSettingInfo(SOAPY_SDR_TX, 0), std::invalid_argument);
+}
+
+// What a client learns of a direction and channel from the queries, in one line.
+std::string Answers(const ExcaliburDevice& device, int direction, std::size_t channel) {
+    std::ostringstream line;
+    const auto list = [&line](const char* what, const auto& values) {
+        line << what << " [";
+        for (const auto& value : values) line << (&value == &values.front() ? "" : " ") << value;
+        line << "] ";
+    };
+    const auto ranges = [&line](const char* what, const SoapySDR::RangeList& values) {
+        line << what << " " << values.size();
+        if (!values.empty()) line << " from " << values.front().minimum();
+        line << " ";
+    };
+    double fullScale = 0;
+    list("antennas", device.listAntennas(direction, channel));
+    line << "antenna '" << device.getAntenna(direction, channel) << "' ";
+    list("gains", device.listGains(direction, channel));
+    const SoapySDR::Range gain = device.getGainRange(direction, channel);
+    line << "gain " << device.getGain(direction, channel) << " in " << gain.minimum() << ".." << gain.maximum() << " ";
+    list("frequencies", device.listFrequencies(direction, channel));
+    ranges("frequency ranges", device.getFrequencyRange(direction, channel));
+    line << "frequency " << device.getFrequency(direction, channel) << " ";
+    line << "rate " << device.getSampleRate(direction, channel) << " ";
+    line << "rates " << device.listSampleRates(direction, channel).size() << " ";
+    ranges("rate ranges", device.getSampleRateRange(direction, channel));
+    line << "bandwidth " << device.getBandwidth(direction, channel) << " ";
+    list("bandwidths", device.listBandwidths(direction, channel));
+    ranges("bandwidth ranges", device.getBandwidthRange(direction, channel));
+    list("formats", device.getStreamFormats(direction, channel));
+    line << "native " << device.getNativeStreamFormat(direction, channel, fullScale) << " ";
+    line << "stream args " << device.getStreamArgsInfo(direction, channel).size() << " ";
+    line << "settings " << device.getSettingInfo(direction, channel).size() << " ";
+    line << "dither '" << device.readSetting(direction, channel, "dither") << "' ";
+    line << "info " << device.getChannelInfo(direction, channel).size() << " ";
+    line << "has" << (device.hasGainMode(direction, channel) ? " AGC" : "")
+         << (device.hasDCOffsetMode(direction, channel) ? " DC" : "")
+         << (device.hasFrequencyCorrection(direction, channel) ? " CORR" : "");
+    return line.str();
+}
+
+// A query for a direction or channel the receiver lacks answers as SoapySDR's
+// Device base does, so that a client asking of both directions (CubicSDR's
+// device window) goes on; a setter there is refused. Neither reaches the driver.
+TEST_F(SoapyDeviceTest, QueriesWhereTheReceiverHasNoChannelAnswerAsTheBaseAndSettersAreRefused) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    TakeLog();
+    const std::string none =
+        "antennas [] antenna '' gains [] gain 0 in 0..0 frequencies [] frequency ranges 0 frequency 0 rate 0 rates 0 "
+        "rate ranges 0 bandwidth 0 bandwidths [] bandwidth ranges 0 formats [] native CS16 stream args 0 settings 0 "
+        "dither '' info 0 has";
+    const struct {
+        int direction;
+        std::size_t channel;
+        std::string answers;
+    } rows[] = {
+        {SOAPY_SDR_RX, 0,
+         "antennas [RX] antenna 'RX' gains [ATT] gain 0 in -21..0 frequencies [RF] frequency ranges 1 from 10 "
+         "frequency 7.05e+06 rate 200000 rates 17 rate ranges 17 from 20000 bandwidth 160000 bandwidths [160000] "
+         "bandwidth ranges 1 from 160000 formats [CS32 CF32 CS16] native CS32 stream args 1 settings 2 dither 'false' "
+         "info 0 has"},
+        {SOAPY_SDR_TX, 0, none},
+        {SOAPY_SDR_TX, 1, none},
+        {SOAPY_SDR_RX, 1, none},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Answers(device, row.direction, row.channel), row.answers)
+            << "direction " << row.direction << ", channel " << row.channel;
+        if (row.answers != none) continue;
+        const auto refused = [&](const char* call, const std::function<void()>& setter) {
+            EXPECT_THROW(setter(), std::invalid_argument)
+                << call << " on direction " << row.direction << ", channel " << row.channel;
+        };
+        refused("setAntenna", [&] { device.setAntenna(row.direction, row.channel, "RX"); });
+        refused("setGain", [&] { device.setGain(row.direction, row.channel, "ATT", 0.0); });
+        refused("setFrequency", [&] { device.setFrequency(row.direction, row.channel, 7e6); });
+        refused("setSampleRate", [&] { device.setSampleRate(row.direction, row.channel, 200000.0); });
+        refused("setBandwidth", [&] { device.setBandwidth(row.direction, row.channel, 160000.0); });
+        refused("writeSetting", [&] { device.writeSetting(row.direction, row.channel, "dither", "true"); });
+        refused("setupStream", [&] { device.setupStream(row.direction, SOAPY_SDR_CF32, {row.channel}); });
+    }
+    EXPECT_EQ(device.getNumChannels(SOAPY_SDR_TX), 0U);
+    EXPECT_TRUE(TakeLog().empty());
+    EXPECT_TRUE(TakeMessages().empty());
+}
+
+// The one antenna takes every wish: the empty name (CubicSDR's "none chosen")
+// and RX silently, another name with a warning.
+TEST_F(SoapyDeviceTest, EveryAntennaNameLeavesTheReceiverOnRx) {
+    ExcaliburDevice device(EXCALIBUR_SIMULATOR);
+    TakeLog();
+    const struct {
+        std::string name;
+        Strings messages;
+    } rows[] = {
+        {"", {}},
+        {"RX", {}},
+        {"TX/RX", {"WARNING excalibur: no antenna TX/RX; the receiver stays on RX, its only one"}},
+    };
+    for (const auto& row : rows) {
+        device.setAntenna(SOAPY_SDR_RX, 0, row.name);
+        EXPECT_EQ(TakeMessages(), row.messages) << "'" << row.name << "'";
+        EXPECT_EQ(device.getAntenna(SOAPY_SDR_RX, 0), "RX");
+    }
+    EXPECT_TRUE(TakeLog().empty());
 }
 
 // Each driver call a control makes is checked: a failure throws, naming the
