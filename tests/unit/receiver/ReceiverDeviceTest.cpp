@@ -5,6 +5,7 @@
 #include <cmath>
 #include <thread>
 
+#include "receiver/Ddc1Bandwidths.h"
 #include "tests/unit/receiver/DeviceFixture.h"
 
 using namespace excalibur;
@@ -91,7 +92,8 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     EXPECT_TRUE(device.IsStreaming());
     auto log = TakeLog();
     ASSERT_EQ(Names(log),
-              (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
+              (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1",
+                       "GetDDC1"}));
     EXPECT_EQ(log[1], "SetPower 0 1");
     EXPECT_EQ(log[2], "SetLED 0 1");
     EXPECT_EQ(log[3], "SetDDC1 0 9");
@@ -108,7 +110,8 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     EXPECT_EQ(log[1], "SetCallbacks 0 0 0");
 
     ASSERT_EQ(device.Start(), 1);
-    EXPECT_EQ(Names(TakeLog()), (Strings{"GetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
+    EXPECT_EQ(Names(TakeLog()),
+              (Strings{"GetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1", "GetDDC1"}));
 }
 
 TEST_F(DeviceTest, CloseStopsSwitchesOffAndReleasesEverythingOnce) {
@@ -152,7 +155,7 @@ TEST_F(DeviceTest, SelectSampleModeClampsAndRestartsARunningStream) {
     EXPECT_EQ(ddc1TypeIndex, 16u);
     auto log = TakeLog();
     ASSERT_EQ(Names(log), (Strings{"StopDDC1", "SetCallbacks", "GetPower", "SetLED", "SetDDC1", "SetMWFilter",
-                                   "SetCallbacks", "StartDDC1"}));
+                                   "SetCallbacks", "StartDDC1", "GetDDC1"}));
     EXPECT_EQ(log[4], "SetDDC1 0 16");
     EXPECT_TRUE(device.IsStreaming());
 
@@ -190,6 +193,41 @@ TEST_F(DeviceTest, TuneClampsAndReachesTheReceiverOnlyWhenOpen) {
     device.Tune(5);
     device.Tune(7100000);
     EXPECT_EQ(TakeLog(), (Strings{"SetFrequency 0 0 10", "SetFrequency 0 0 7100000"}));
+}
+
+// The driver reports only the DDC1 type in force, which a selection sets at
+// the stream's next start; what it reports beyond the rate is not kept.
+TEST_F(DeviceTest, AModesBandwidthIsKnownOnceItsTypeWasInForce) {
+    ReceiverDevice device;
+    ASSERT_EQ(device.Open(), 1);
+    EXPECT_EQ(Ddc1BandwidthOfMode(2), 0) << "selected at Open, not yet started";
+    ASSERT_EQ(device.Start(), 1);
+    EXPECT_EQ(Ddc1BandwidthOfMode(2), 160000);
+    device.SelectSampleMode(4);
+    EXPECT_EQ(Ddc1BandwidthOfMode(4), 800000);
+    EXPECT_EQ(Ddc1BandwidthOfMode(0), 0);
+    device.Stop();
+
+    struct Row {
+        const char* answer;
+        std::uint32_t type;
+        std::uint32_t bandwidth;
+        int mode;
+        std::int32_t kept;
+    };
+    const Row rows[] = {
+        {"the whole rate", 3, 50000, 0, 50000},
+        {"above the rate", 3, 50001, 0, 0},
+        {"nothing", 16, 0, 4, 0},
+        {"a type of no mode, which changes no mode's", 4, 51200, 2, 160000},
+        {"an index of no mode", 3, 40000, 5, -1},
+        {"a negative index", 3, 40000, -1, -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answer);
+        KeepDdc1Bandwidth(row.type, g31ddc::Ddc1Info{0, row.bandwidth, 32});
+        EXPECT_EQ(Ddc1BandwidthOfMode(row.mode), row.kept);
+    }
 }
 
 TEST_F(DeviceTest, ConversionScalesEveryValueByTheGain) {
