@@ -296,6 +296,49 @@ TEST_F(PluginScenario, HostCallsListTheRatesAndAttenuatorStepsAndEndAfterTheLast
     EXPECT_EQ(f->GetActualAttIdx(), 1);
 }
 
+// The 64-bit calls share the one tuning; SetHWLO64 answers as the extended
+// header has it, from its argument alone, which is clamped before narrowing.
+// A rate's bandwidth is the driver's once the stream has run at it.
+TEST_F(PluginScenario, SixtyFourBitTuningAndTheBandwidthsOfTheRates) {
+    LoadPlugin();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    struct Tuning {
+        std::int64_t asked;
+        std::int64_t answer;
+        std::int32_t tuned;
+    };
+    const Tuning tunings[] = {
+        {14070000, 0, 14070000},
+        {10, 0, 10},
+        {50000000, 0, 50000000},
+        {9, -10, 10},
+        {-(std::int64_t{1} << 40), -10, 10},
+        {6000000000, 50000000, 50000000},
+        {(std::int64_t{1} << 32) + 7050000, 50000000, 50000000},
+    };
+    for (const Tuning& row : tunings) {
+        SCOPED_TRACE(row.asked);
+        EXPECT_EQ(f->SetHWLO64(row.asked), row.answer);
+        EXPECT_EQ(f->GetHWLO64(), row.tuned);
+        EXPECT_EQ(f->GetHWLO(), row.tuned);
+        EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(row.tuned));
+    }
+    EXPECT_EQ(f->SetHWLO(5), 10) << "the 32-bit call keeps its own answer";
+
+    EXPECT_LE(f->ExtIoGetBandwidth(2), 0) << "selected by InitHW, not yet streamed at";
+    ASSERT_EQ(f->StartHW64(-1), 4096);
+    EXPECT_EQ(f->GetHWLO64(), 10);
+    const std::int32_t bandwidths[] = {40000, 80000, 160000, 400000, 800000};
+    for (int mode = 0; mode < excalibur::kSampleModeCount; ++mode) {
+        EXPECT_EQ(f->ExtIoSetSrate(mode), 0);
+        EXPECT_EQ(f->ExtIoGetBandwidth(mode), bandwidths[mode]) << "at " << f->GetHWSR() << " Hz";
+    }
+    EXPECT_LE(f->ExtIoGetBandwidth(excalibur::kSampleModeCount), 0);
+    EXPECT_LE(f->ExtIoGetBandwidth(-1), 0);
+    f->StopHW();
+}
+
 TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {
     LoadPlugin();
     UseHostWindow();

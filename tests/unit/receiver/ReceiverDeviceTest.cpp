@@ -91,9 +91,8 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     ASSERT_EQ(device.Start(), 1);
     EXPECT_TRUE(device.IsStreaming());
     auto log = TakeLog();
-    ASSERT_EQ(Names(log),
-              (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1",
-                       "GetDDC1"}));
+    ASSERT_EQ(Names(log), (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks",
+                                   "StartDDC1", "GetDDC1"}));
     EXPECT_EQ(log[1], "SetPower 0 1");
     EXPECT_EQ(log[2], "SetLED 0 1");
     EXPECT_EQ(log[3], "SetDDC1 0 9");
