@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <thread>
+#include <tuple>
 
 #include "receiver/Ddc1Bandwidths.h"
 #include "tests/unit/receiver/DeviceFixture.h"
@@ -194,38 +195,16 @@ TEST_F(DeviceTest, TuneClampsAndReachesTheReceiverOnlyWhenOpen) {
     EXPECT_EQ(TakeLog(), (Strings{"SetFrequency 0 0 10", "SetFrequency 0 0 7100000"}));
 }
 
-// The driver reports only the DDC1 type in force, which a selection sets at
-// the stream's next start; what it reports beyond the rate is not kept.
-TEST_F(DeviceTest, AModesBandwidthIsKnownOnceItsTypeWasInForce) {
-    ReceiverDevice device;
-    ASSERT_EQ(device.Open(), 1);
-    EXPECT_EQ(Ddc1BandwidthOfMode(2), 0) << "selected at Open, not yet started";
-    ASSERT_EQ(device.Start(), 1);
-    EXPECT_EQ(Ddc1BandwidthOfMode(2), 160000);
-    device.SelectSampleMode(4);
-    EXPECT_EQ(Ddc1BandwidthOfMode(4), 800000);
-    EXPECT_EQ(Ddc1BandwidthOfMode(0), 0);
-    device.Stop();
-
-    struct Row {
-        const char* answer;
-        std::uint32_t type;
-        std::uint32_t bandwidth;
-        int mode;
-        std::int32_t kept;
-    };
-    const Row rows[] = {
-        {"the whole rate", 3, 50000, 0, 50000},
-        {"above the rate", 3, 50001, 0, 0},
-        {"nothing", 16, 0, 4, 0},
-        {"a type of no mode, which changes no mode's", 4, 51200, 2, 160000},
-        {"an index of no mode", 3, 40000, 5, -1},
-        {"a negative index", 3, 40000, -1, -1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.answer);
-        KeepDdc1Bandwidth(row.type, g31ddc::Ddc1Info{0, row.bandwidth, 32});
-        EXPECT_EQ(Ddc1BandwidthOfMode(row.mode), row.kept);
+// What the driver reports for the DDC1 type in force, row after row.
+TEST_F(DeviceTest, AModesBandwidthIsKeptOnlyAsTheDriverReportsItWithinTheRate) {
+    // Type and bandwidth reported, the mode asked for, what it has then.
+    const std::tuple<std::uint32_t, std::uint32_t, int, std::int32_t> rows[] = {
+        {3, 50000, 0, 50000}, {4, 51200, 0, 50000},     // the whole rate; a type of no mode changes none
+        {3, 50001, 0, 0},     {16, 800000, 4, 800000},  // above the rate; the usual share
+        {16, 0, 4, 0},        {3, 40000, 5, -1}};       // nothing; an index of no mode
+    for (const auto& [type, bandwidth, mode, kept] : rows) {
+        KeepDdc1Bandwidth(type, g31ddc::Ddc1Info{0, bandwidth, 32});
+        EXPECT_EQ(Ddc1BandwidthOfMode(mode), kept) << "type " << type << ", " << bandwidth << " Hz";
     }
 }
 
