@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "platform/CallingConvention.h"
 #include "hostlink/ExParaBlock.h"
 
@@ -42,14 +44,20 @@ using HostCallbackFunction = int (*)(int count, int status, float iqOffset, void
     X(SetSamples, void, (int sampleMode))
 
 // Calls that later ExtIO hosts discover and use when present.
-#define EXTIO_HOST_OPTIONAL_EXPORTS(X)                                 \
-    X(VersionInfo, void, (const char* hostName, int major, int minor)) \
-    X(ExtIoGetSrates, int, (int index, double* rate))                  \
-    X(ExtIoGetActualSrateIdx, int, ())                                 \
-    X(ExtIoSetSrate, int, (int index))                                 \
-    X(GetAttenuators, int, (int index, float* db))                     \
-    X(GetActualAttIdx, int, ())                                        \
-    X(SetAttenuator, int, (int index))
+#define EXTIO_HOST_OPTIONAL_EXPORTS(X)                                   \
+    X(VersionInfo, void, (const char* hostName, int major, int minor))   \
+    X(ExtIoGetSrates, int, (int index, double* rate))                    \
+    X(ExtIoGetActualSrateIdx, int, ())                                   \
+    X(ExtIoSetSrate, int, (int index))                                   \
+    X(GetAttenuators, int, (int index, float* db))                       \
+    X(GetActualAttIdx, int, ())                                          \
+    X(SetAttenuator, int, (int index))                                   \
+    X(ExtIoGetBandwidth, int, (int index))                               \
+    X(ExtIoSetSetting, void, (int index, const char* value))             \
+    X(ExtIoGetSetting, int, (int index, char* description, char* value)) \
+    X(StartHW64, int, (std::int64_t frequency))                          \
+    X(SetHWLO64, std::int64_t, (std::int64_t frequency))                 \
+    X(GetHWLO64, std::int64_t, ())
 
 #define EXTIO_ALL_EXPORTS(X)           \
     EXTIO_REQUIRED_EXPORTS(X)          \

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "panel/HostSettings.h"
 #include "panel/SettingsFile.h"
 
 namespace excalibur {
@@ -24,11 +25,23 @@ int LevelOffsetRule(int stored) {
     return (offset >= -200 && offset <= 200) ? offset : kDefaultLevelOffset;
 }
 
-// One row per persisted field of the record: the file's name for it, the
-// value an absent key stands for, and what loading makes of a stored value.
-struct ParameterSetting {
+// Where a value lives: in the file, or for a host that keeps the settings
+// in the host's store.
+struct StoredKey {
     const char* section;
     const char* key;
+    int hostIndex;
+};
+
+int ReadStored(const StoredKey& where, int defaultValue, bool hostKeeps) {
+    if (hostKeeps) return hostSettings.Read(where.hostIndex, defaultValue);
+    return ReadSettingInt(where.section, where.key, defaultValue);
+}
+
+// One row per persisted field of the record: where it is stored, the value
+// an absent key stands for, and what loading makes of a stored value.
+struct ParameterSetting {
+    StoredKey where;
     int (*fieldValue)(const ExParaBlock&);
     void (*storeField)(ExParaBlock&, int);
     int defaultValue;
@@ -47,45 +60,70 @@ void StoreField(ExParaBlock& block, int value) {
 }
 
 template <auto Field>
-constexpr ParameterSetting Setting(const char* key, int defaultValue, int (*loadRule)(int)) {
-    return {kParameterSection, key, FieldValue<Field>, StoreField<Field>, defaultValue, loadRule};
+constexpr ParameterSetting Setting(const char* key, int hostIndex, int defaultValue, int (*loadRule)(int)) {
+    return {{kParameterSection, key, hostIndex}, FieldValue<Field>, StoreField<Field>, defaultValue, loadRule};
 }
 
 constexpr ParameterSetting kParameterSettings[] = {
-    Setting<&ExParaBlock::sampleMode>("SampleMode", 2, SampleModeRule),
-    Setting<&ExParaBlock::attenuator>("Attenuator", 0, TwoBitRule),
-    Setting<&ExParaBlock::dither>("Dittering", 0, OneBitRule),
-    Setting<&ExParaBlock::noiseBlanker>("NoisBlanker", 0, TwoBitRule),
-    Setting<&ExParaBlock::levelOffset>("dBOffset", kDefaultLevelOffset, LevelOffsetRule),
+    Setting<&ExParaBlock::sampleMode>("SampleMode", kHostSampleModeIndex, 2, SampleModeRule),
+    Setting<&ExParaBlock::attenuator>("Attenuator", kHostAttenuatorIndex, 0, TwoBitRule),
+    Setting<&ExParaBlock::dither>("Dittering", kHostDitherIndex, 0, OneBitRule),
+    Setting<&ExParaBlock::noiseBlanker>("NoisBlanker", kHostNoiseBlankerIndex, 0, TwoBitRule),
+    Setting<&ExParaBlock::levelOffset>("dBOffset", kHostLevelOffsetIndex, kDefaultLevelOffset, LevelOffsetRule),
 };
+
+constexpr StoredKey kWindowTop{kPositionSection, "WindowTop", kHostWindowTopIndex};
+constexpr StoredKey kWindowLeft{kPositionSection, "WindowLeft", kHostWindowLeftIndex};
 
 }  // namespace
 
 void LoadParameterSettings(ExParaBlock& block) {
     if (block.hostWindow != 0) return;
+    const bool hostKeeps = hostSettings.HostKeeps();
     for (const ParameterSetting& setting : kParameterSettings) {
-        const int stored = ReadSettingInt(setting.section, setting.key, setting.defaultValue);
+        const int stored = ReadStored(setting.where, setting.defaultValue, hostKeeps);
         setting.storeField(block, setting.loadRule(stored));
     }
 }
 
 void SaveParameterSettings(const ExParaBlock& block) {
     if (block.hostWindow != 0) return;
+    const bool hostKeeps = hostSettings.HostKeeps();
     for (const ParameterSetting& setting : kParameterSettings) {
-        WriteSettingInt(setting.section, setting.key, setting.fieldValue(block));
+        const int value = setting.fieldValue(block);
+        if (hostKeeps) {
+            hostSettings.Write(setting.where.hostIndex, value);
+        } else {
+            WriteSettingInt(setting.where.section, setting.where.key, value);
+        }
     }
 }
 
 WindowPosition ReadWindowPosition(WindowPosition current) {
+    const bool hostKeeps = hostSettings.HostKeeps();
     WindowPosition stored{};
-    stored.top = ReadSettingInt(kPositionSection, "WindowTop", current.top);
-    stored.left = ReadSettingInt(kPositionSection, "WindowLeft", current.left);
+    stored.top = ReadStored(kWindowTop, current.top, hostKeeps);
+    stored.left = ReadStored(kWindowLeft, current.left, hostKeeps);
     return stored;
 }
 
 void WriteWindowPosition(WindowPosition position) {
-    WriteSettingInt(kPositionSection, "WindowTop", position.top);
-    WriteSettingInt(kPositionSection, "WindowLeft", position.left);
+    // Kept whoever keeps the settings: ExtIoGetSetting reports it once the window is gone.
+    hostSettings.Write(kWindowTop.hostIndex, position.top);
+    hostSettings.Write(kWindowLeft.hostIndex, position.left);
+    if (hostSettings.HostKeeps()) return;
+    WriteSettingInt(kWindowTop.section, kWindowTop.key, position.top);
+    WriteSettingInt(kWindowLeft.section, kWindowLeft.key, position.left);
+}
+
+HostSettingValues SettingsInForce(const ExParaBlock& block, std::optional<WindowPosition> window) {
+    HostSettingValues values{};
+    for (const ParameterSetting& setting : kParameterSettings) {
+        values[setting.where.hostIndex] = setting.fieldValue(block);
+    }
+    values[kWindowTop.hostIndex] = window ? window->top : hostSettings.Value(kWindowTop.hostIndex);
+    values[kWindowLeft.hostIndex] = window ? window->left : hostSettings.Value(kWindowLeft.hostIndex);
+    return values;
 }
 
 }  // namespace excalibur

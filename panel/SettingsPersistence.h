@@ -1,12 +1,17 @@
 #pragma once
 
+#include <optional>
+
 #include "hostlink/ExParaBlock.h"
+#include "panel/HostSettings.h"
 
 namespace excalibur {
 
-// The front-end settings and the panel's position in the settings file.
-// The five settings belong to the host once it has given its window
-// (hostWindow non-zero): then they are neither loaded nor saved.
+// The front-end settings and the panel's position in the settings file or,
+// for a host that keeps the settings itself, in its store (HostSettings);
+// "the file" below is whichever of the two holds them. The five settings
+// belong to the host once it has given its window (hostWindow non-zero):
+// then they are neither loaded nor saved.
 
 // Replaces the five settings of block by those of the file, masked and
 // range-checked, when block.hostWindow is 0; otherwise does nothing.
@@ -23,6 +28,11 @@ struct WindowPosition {
 // The stored top-left corner; each coordinate falls back to the given one.
 WindowPosition ReadWindowPosition(WindowPosition current);
 
+// Also kept apart from the file, for ExtIoGetSetting once the window is gone.
 void WriteWindowPosition(WindowPosition position);
+
+// What ExtIoGetSetting reports: the five settings of block as a save stores
+// them, and the window's position, or without a window the one kept.
+HostSettingValues SettingsInForce(const ExParaBlock& block, std::optional<WindowPosition> window);
 
 }  // namespace excalibur

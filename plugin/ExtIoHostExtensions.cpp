@@ -1,12 +1,13 @@
-// The optional calls that common ExtIO hosts use for sample rates and the
-// attenuator. Each goes through the same setting operation as the panel and
-// the extended exports, so the panel, the host's notifications and the
-// settings file see these changes like any other.
+// The optional calls that common ExtIO hosts use for sample rates, their
+// usable bandwidth and the attenuator. Each change goes through the same
+// setting operation as the panel and the extended exports, so the panel, the
+// host's notifications and the settings file see these changes like any other.
 #include <iterator>
 
 #include "hostlink/ExParaBlock.h"
 #include "plugin/ExtIoExport.h"
 #include "plugin/PluginModule.h"
+#include "receiver/Ddc1Bandwidths.h"
 #include "receiver/ReceiverDevice.h"
 #include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
@@ -46,6 +47,9 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoSetSrate(int index) {
         },
         kUnknownIndex);
 }
+
+// What the driver reported for the rate's DDC1 type once it was in force; <= 0 before.
+EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL ExtIoGetBandwidth(int index) { return Ddc1BandwidthOfMode(index); }
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL GetAttenuators(int index, float* decibels) {
     if (index < 0 || index >= kAttenuatorStepCount || decibels == nullptr) return kUnknownIndex;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "hostlink/ExParaBlock.h"
+#include "receiver/Ddc1Bandwidths.h"
 #include "receiver/Ddc1Conversion.h"
 #include "receiver/ReceiverDriver.h"
 #include "receiver/SampleModes.h"
@@ -27,6 +28,7 @@ void ResetStreamSettings() {
     sampleRate = SampleModeTable[kStartUpSampleMode].sampleRate;
     samplesPerBufferLog2 = kStartUpBufferLog2;
     ddc1TypeIndex = SampleModeTable[kStartUpSampleMode].ddc1TypeIndex;
+    ForgetDdc1Bandwidths();
 }
 
 namespace {
@@ -99,12 +101,19 @@ int ReceiverDevice::Start() {
     streamWanted = true;
     if (deviceHandle < 0) return 0;
     hostCallback.ExpectNewStreamThread();
-    if (!driver::StartDdc1(receiverApi, deviceHandle, ddc1TypeIndex, callbacks, reinterpret_cast<std::uintptr_t>(this),
-                           1u << samplesPerBufferLog2)) {
-        return 0;
-    }
+    const bool started = driver::StartDdc1(receiverApi, deviceHandle, ddc1TypeIndex, callbacks,
+                                           reinterpret_cast<std::uintptr_t>(this), 1u << samplesPerBufferLog2);
+    KeepBandwidthInForce();
+    if (!started) return 0;
     streaming = 1;
     return 1;
+}
+
+// The selected mode's DDC1 type is in force from Start on, not before.
+void ReceiverDevice::KeepBandwidthInForce() {
+    std::uint32_t type = 0;
+    g31ddc::Ddc1Info info{};
+    if (receiverApi.GetDDC1(deviceHandle, &type, &info) != 0) KeepDdc1Bandwidth(type, info);
 }
 
 void ReceiverDevice::Stop() {

@@ -22,7 +22,7 @@ extern std::uint32_t ddc1TypeIndex;
 inline constexpr std::int32_t kStartUpFrequency = 7050000;
 
 // The stream's rate, block size and DDC1 type as at load: the start-up
-// sample mode's, until a mode is selected.
+// sample mode's, until a mode is selected; no bandwidth known.
 void ResetStreamSettings();
 
 // The resolved driver entry points; all null while unbound.
@@ -72,6 +72,7 @@ public:
 
 protected:
     void StopDriverStream();
+    void KeepBandwidthInForce();
 
     struct AlignedFree {
         void operator()(float* buffer) const;

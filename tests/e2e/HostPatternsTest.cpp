@@ -3,6 +3,7 @@
 // hosts. Each threads pattern repeats (Rounds()), since a race shows in some
 // runs only; a hang fails the case through the watchdog.
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <mutex>
@@ -583,4 +584,96 @@ TEST_F(HostPatterns, PublicHostsCallOrdersStream) {
         UnloadPlugin();
         EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
     }
+}
+
+namespace {
+
+// Hosts keep it with the values; a change would lose every user's settings.
+constexpr char kSettingsIdentifier[] = "Excalibur WR-G31DDC settings 1";
+
+// As HDSDR reads them before CloseHW: idx 0, 1, ... until the call says there
+// are no more. The values; the descriptions printed with them.
+std::vector<std::string> EnumerateSettings(const host::ExtIoFunctions& f) {
+    std::vector<std::string> values;
+    char description[1024];
+    char value[1024];
+    for (int index = 0; index < 1000 && f.ExtIoGetSetting(index, description, value) == 0; ++index) {
+        values.emplace_back(value);
+        std::printf("  %d  %-72s %s\n", index, description, value);
+    }
+    return values;
+}
+
+}  // namespace
+
+// A host that keeps the plug-in's settings itself, in the order HDSDR
+// documents, over three loads in one process: the first reads back the
+// values in force before CloseHW; the second, handed them before InitHW, has
+// the rate, the attenuator and the panel's position back; the third, handed
+// garbage after the identifier, starts at sane values. None writes the
+// settings file; a fourth load whose host keeps nothing writes it as before.
+TEST_F(HostPatterns, AHostThatKeepsTheSettingsHasThemBackWithoutTheFile) {
+    using Delivered = std::vector<std::pair<int, const char*>>;
+    const auto openAsHdsdr = [&](const Delivered& delivered) {
+        LoadPlugin();
+        f->ExtIoSetSetting(-1, nullptr);
+        for (const auto& [index, value] : delivered) f->ExtIoSetSetting(index, value);
+        EXPECT_EQ(CallInitHW(*f).result, 1);
+        RegisterCallback();
+        EXPECT_EQ(f->OpenHW(), 1);
+        excalibur::ExParaBlock record{};
+        return static_cast<platform::WindowId>(f->GetExPara(&record));
+    };
+
+    paneldriver::MoveTo(openAsHdsdr({}), -300, 40);
+    ASSERT_EQ(f->StartHW64(7050000), 4096);
+    EXPECT_EQ(f->ExtIoSetSrate(3), 0);
+    EXPECT_EQ(f->SetAttenuator(0), 0);
+    f->StopHW();
+    const auto kept = EnumerateSettings(*f);
+    f->CloseHW();
+    UnloadPlugin();
+    EXPECT_EQ(kept, (std::vector<std::string>{kSettingsIdentifier, "3", "1", "0", "0", "-174", "40", "-300"}));
+
+    Delivered handedBack;
+    for (std::size_t index = 0; index < kept.size(); ++index) {
+        handedBack.emplace_back(static_cast<int>(index), kept[index].c_str());
+    }
+    const std::size_t logBefore = DriverLog().size();
+    const platform::Rect restored = paneldriver::Rect(openAsHdsdr(handedBack));
+    EXPECT_EQ(f->GetHWSR(), 500000);
+    EXPECT_EQ(f->GetActualAttIdx(), 0);
+    const auto log = DriverLog();
+    EXPECT_EQ(std::count(log.begin() + static_cast<std::ptrdiff_t>(logBefore), log.end(), "SetAttenuator 0 21"), 1);
+    EXPECT_EQ(restored, (platform::Rect{-300, 40, -300 + restored.Width(), 40 + restored.Height()}));
+    EXPECT_EQ(EnumerateSettings(*f), kept);
+    UnloadPlugin();
+
+    // Another ExtIO's value before the identifier, 13 masked as the file's (mode 4), then garbage: null, no
+    // number, no terminator within 1024 characters, beyond 32 bits, idx 8 and -2; one more after InitHW.
+    const std::string overLong(2048, '1');
+    const platform::WindowId panel = openAsHdsdr({{3, "1"},
+                                                  {0, kSettingsIdentifier},
+                                                  {1, "13"},
+                                                  {2, nullptr},
+                                                  {3, "on"},
+                                                  {4, overLong.c_str()},
+                                                  {5, "-1e2"},
+                                                  {6, ""},
+                                                  {7, " 12"},
+                                                  {2, "99999999999"},
+                                                  {8, "1"},
+                                                  {-2, "1"}});
+    f->ExtIoSetSetting(1, "0");
+    const platform::Rect placed = paneldriver::Rect(panel);
+    EXPECT_EQ(EnumerateSettings(*f),
+              (std::vector<std::string>{kSettingsIdentifier, "4", "0", "0", "0", "-174", std::to_string(placed.top),
+                                        std::to_string(placed.left)}));
+    UnloadPlugin();
+    EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+
+    LoadPlugin();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    UnloadPlugin();
+    EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
 }

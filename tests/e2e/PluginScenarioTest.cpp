@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <thread>
+#include <tuple>
 
 #include "tests/e2e/PluginScenarioFixture.h"
 #include "receiver/SampleModes.h"
@@ -65,6 +66,8 @@ TEST_F(PluginScenario, EveryPointerArgumentMayBeNull) {
         {"GetFilters(null, null, null)", [&] { return f->GetFilters(nullptr, nullptr, nullptr), 0; }, 0},
         {"ExtIoGetSrates(0, null)", [&] { return f->ExtIoGetSrates(0, nullptr); }, 1},
         {"GetAttenuators(0, null)", [&] { return f->GetAttenuators(0, nullptr); }, 1},
+        {"ExtIoGetSetting(1, null, null)", [&] { return f->ExtIoGetSetting(1, nullptr, nullptr); }, 0},
+        {"ExtIoSetSetting(1, null)", [&] { return f->ExtIoSetSetting(1, nullptr), 0; }, 0},
         // Who the host is changes nothing a host can see, whatever the name's length.
         {"VersionInfo(null, 1, 0)", [&] { return f->VersionInfo(nullptr, 1, 0), 0; }, 0},
         {"VersionInfo(a long name, 2, 1)", [&] { return f->VersionInfo(std::string(300, 'h').c_str(), 2, 1), 0; }, 0},
@@ -294,6 +297,42 @@ TEST_F(PluginScenario, HostCallsListTheRatesAndAttenuatorStepsAndEndAfterTheLast
     EXPECT_NE(f->GetAttenuators(2, &decibels), 0);
     EXPECT_EQ(f->ExtIoGetActualSrateIdx(), 2);
     EXPECT_EQ(f->GetActualAttIdx(), 1);
+}
+
+// The 64-bit calls share the one tuning; SetHWLO64 answers as the extended
+// header has it, from its argument alone, which is clamped before narrowing.
+// A rate's bandwidth is the driver's once the stream has run at it.
+TEST_F(PluginScenario, SixtyFourBitTuningAndTheBandwidthsOfTheRates) {
+    LoadPlugin();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    // Asked, answered, tuned.
+    const std::tuple<std::int64_t, std::int64_t, std::int32_t> tunings[] = {
+        {14070000, 0, 14070000},
+        {10, 0, 10},
+        {50000000, 0, 50000000},
+        {9, -10, 10},
+        {-(std::int64_t{1} << 40), -10, 10},
+        {6000000000, 50000000, 50000000},
+        {(std::int64_t{1} << 32) + 7050000, 50000000, 50000000}};
+    for (const auto& [asked, answer, tuned] : tunings) {
+        SCOPED_TRACE(asked);
+        EXPECT_EQ(f->SetHWLO64(asked), answer);
+        EXPECT_EQ(f->GetHWLO(), tuned);
+        EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(tuned));
+    }
+
+    EXPECT_LE(f->ExtIoGetBandwidth(2), 0) << "selected by InitHW, not yet streamed at";
+    ASSERT_EQ(f->StartHW64(-1), 4096);
+    EXPECT_EQ(f->GetHWLO64(), 10);
+    const std::int32_t bandwidths[] = {40000, 80000, 160000, 400000, 800000};
+    for (int mode = 0; mode < excalibur::kSampleModeCount; ++mode) {
+        EXPECT_EQ(f->ExtIoSetSrate(mode), 0);
+        EXPECT_EQ(f->ExtIoGetBandwidth(mode), bandwidths[mode]) << "at " << f->GetHWSR() << " Hz";
+    }
+    EXPECT_LE(f->ExtIoGetBandwidth(excalibur::kSampleModeCount), 0);
+    EXPECT_LE(f->ExtIoGetBandwidth(-1), 0);
+    f->StopHW();
 }
 
 TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {

@@ -28,6 +28,8 @@ void ClickControl(WindowId dialog, int controlId);      // the click notificatio
 int SpinBy(WindowId dialog, int controlId, int delta);  // UDN_DELTAPOS; the handler's result
 void CloseBox(WindowId dialog);                         // WM_CLOSE
 void DialogCommand(WindowId dialog, int command);       // IDOK (Enter), IDCANCEL (Escape)
+// Where a user drags the window: its top-left corner to (left, top), size kept.
+void MoveTo(WindowId window, int left, int top);
 // DestroyWindow, on the window's own thread.
 void DestroyPanel(WindowId window);
 // WM_NULL sent from another thread: returns once the window's thread has served it.

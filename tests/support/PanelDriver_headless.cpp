@@ -16,6 +16,9 @@ bool ButtonLooksChecked(WindowId dialog, int controlId) {
 }
 void ClickControl(WindowId dialog, int controlId) { headless::SendCommand(dialog, controlId, 0); }
 
+void MoveTo(WindowId window, int left, int top) {
+    platform::MoveWindowTo(window, left, top, platform::kPositionNoSize | platform::kPositionNoActivate);
+}
 void DestroyPanel(WindowId window) { platform::DestroyPanelWindow(window); }
 void SendCall(WindowId hostWindow, void (*call)()) { headless::SendToWindow(hostWindow, call); }
 

@@ -59,6 +59,10 @@ int SpinBy(WindowId dialog, int controlId, int delta) {
     return static_cast<int>(GetWindowLongPtrA(AsHwnd(dialog), DWLP_MSGRESULT));
 }
 
+void MoveTo(WindowId window, int left, int top) {
+    SetWindowPos(AsHwnd(window), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CloseBox(WindowId dialog) { SendMessageA(AsHwnd(dialog), WM_CLOSE, 0, 0); }
 
 void DestroyPanel(WindowId window) { DestroyWindow(AsHwnd(window)); }

@@ -4,7 +4,9 @@
 #include <climits>
 #include <cmath>
 #include <thread>
+#include <tuple>
 
+#include "receiver/Ddc1Bandwidths.h"
 #include "tests/unit/receiver/DeviceFixture.h"
 
 using namespace excalibur;
@@ -90,8 +92,8 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     ASSERT_EQ(device.Start(), 1);
     EXPECT_TRUE(device.IsStreaming());
     auto log = TakeLog();
-    ASSERT_EQ(Names(log),
-              (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
+    ASSERT_EQ(Names(log), (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks",
+                                   "StartDDC1", "GetDDC1"}));
     EXPECT_EQ(log[1], "SetPower 0 1");
     EXPECT_EQ(log[2], "SetLED 0 1");
     EXPECT_EQ(log[3], "SetDDC1 0 9");
@@ -108,7 +110,8 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     EXPECT_EQ(log[1], "SetCallbacks 0 0 0");
 
     ASSERT_EQ(device.Start(), 1);
-    EXPECT_EQ(Names(TakeLog()), (Strings{"GetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
+    EXPECT_EQ(Names(TakeLog()),
+              (Strings{"GetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1", "GetDDC1"}));
 }
 
 TEST_F(DeviceTest, CloseStopsSwitchesOffAndReleasesEverythingOnce) {
@@ -152,7 +155,7 @@ TEST_F(DeviceTest, SelectSampleModeClampsAndRestartsARunningStream) {
     EXPECT_EQ(ddc1TypeIndex, 16u);
     auto log = TakeLog();
     ASSERT_EQ(Names(log), (Strings{"StopDDC1", "SetCallbacks", "GetPower", "SetLED", "SetDDC1", "SetMWFilter",
-                                   "SetCallbacks", "StartDDC1"}));
+                                   "SetCallbacks", "StartDDC1", "GetDDC1"}));
     EXPECT_EQ(log[4], "SetDDC1 0 16");
     EXPECT_TRUE(device.IsStreaming());
 
@@ -190,6 +193,19 @@ TEST_F(DeviceTest, TuneClampsAndReachesTheReceiverOnlyWhenOpen) {
     device.Tune(5);
     device.Tune(7100000);
     EXPECT_EQ(TakeLog(), (Strings{"SetFrequency 0 0 10", "SetFrequency 0 0 7100000"}));
+}
+
+// What the driver reports for the DDC1 type in force, row after row.
+TEST_F(DeviceTest, AModesBandwidthIsKeptOnlyAsTheDriverReportsItWithinTheRate) {
+    // Type and bandwidth reported, the mode asked for, what it has then.
+    const std::tuple<std::uint32_t, std::uint32_t, int, std::int32_t> rows[] = {
+        {3, 50000, 0, 50000}, {4, 51200, 0, 50000},     // the whole rate; a type of no mode changes none
+        {3, 50001, 0, 0},     {16, 800000, 4, 800000},  // above the rate; the usual share
+        {16, 0, 4, 0},        {3, 40000, 5, -1}};       // nothing; an index of no mode
+    for (const auto& [type, bandwidth, mode, kept] : rows) {
+        KeepDdc1Bandwidth(type, g31ddc::Ddc1Info{0, bandwidth, 32});
+        EXPECT_EQ(Ddc1BandwidthOfMode(mode), kept) << "type " << type << ", " << bandwidth << " Hz";
+    }
 }
 
 TEST_F(DeviceTest, ConversionScalesEveryValueByTheGain) {

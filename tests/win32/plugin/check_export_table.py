@@ -12,6 +12,9 @@ STANDARD = ["CloseHW", "GetExPara", "GetFilters", "GetHWLO", "GetHWSR", "GetMode
             "ShowGUI", "StartHW", "StopHW", "TuneChanged"]
 HOST_CALLS = ["ExtIoGetActualSrateIdx", "ExtIoGetSrates", "ExtIoSetSrate", "GetActualAttIdx", "GetAttenuators",
               "SetAttenuator", "VersionInfo"]
+# The calls of the extended ExtIO header that hosts look for: settings kept by
+# the host, 64-bit tuning, the usable bandwidth.
+HEADER_CALLS = ["ExtIoGetBandwidth", "ExtIoGetSetting", "ExtIoSetSetting", "GetHWLO64", "SetHWLO64", "StartHW64"]
 SAME_FUNCTION = [("CloseHW", "HideGUI"), ("GetHWLO", "GetTune"), ("ModeChanged", "TuneChanged")]
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "shell32.dll", "msvcrt.dll",
                "advapi32.dll"}
@@ -27,6 +30,7 @@ def main(dll):
     expected = {name: ordinal for ordinal, name in enumerate(STANDARD, 1)}
     expected["GetStatus"] = 27
     expected.update({name: ordinal for ordinal, name in enumerate(HOST_CALLS, 28)})
+    expected.update({name: ordinal for ordinal, name in enumerate(HEADER_CALLS, 35)})
 
     # "[   0] +base[   1] 15c0 Export RVA" gives each ordinal's address;
     # "[  26] GetStatus" gives each name's table index (ordinal - base).
