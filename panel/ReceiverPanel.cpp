@@ -295,9 +295,8 @@ void ReceiverPanel::ToggleAttenuator() {
 }
 
 void ReceiverPanel::ToggleDithering() {
-    Request([&](Wishes& wishes) {
-        wishes.Wish(kDitherSetting, (WishedRecord(wishes).dither == 0 ? 1 : 0) | kToggled);
-    });
+    Request(
+        [&](Wishes& wishes) { wishes.Wish(kDitherSetting, (WishedRecord(wishes).dither == 0 ? 1 : 0) | kToggled); });
 }
 
 void ReceiverPanel::ToggleNoiseBlanker() {

@@ -433,7 +433,8 @@ TEST_F(HostPatterns, AWaiterRunningHostCodeStallsNobody) {
                 std::lock_guard lock(hostLock);
                 f->SetDither(1 - round % 2);
             });
-            std::thread sender = Waiting([&] { paneldriver::SendCall(guiWindow.Id(), [] { std::lock_guard lock(hostLock); }); });
+            std::thread sender =
+                Waiting([&] { paneldriver::SendCall(guiWindow.Id(), [] { std::lock_guard lock(hostLock); }); });
             ReleaseTheHolder(holder);
             locked.join();
             sender.join();

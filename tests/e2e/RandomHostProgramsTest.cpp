@@ -22,10 +22,21 @@ using std::chrono::milliseconds;
 enum Setting { kFrequency, kRate, kAttenuator, kDither, kNoiseBlanker, kLevelOffset, kSettingCount };
 const char* const kSettingNames[] = {"frequency", "rate", "attenuator", "dither", "noise blanker", "level offset"};
 
-enum Call { kSetHWLO, kStartHW, kSetSamples, kExtIoSetSrate, kSetAtt, kSetAttenuator, kSetDither, kSetNB,
-            kSetLevelOffset, kSetExPara, kCallCount };
-const char* const kCallNames[] = {"SetHWLO", "StartHW", "SetSamples", "ExtIoSetSrate", "SetAtt", "SetAttenuator",
-                                  "SetDither", "SetNB", "SetLevelOffset", "SetExPara"};
+enum Call {
+    kSetHWLO,
+    kStartHW,
+    kSetSamples,
+    kExtIoSetSrate,
+    kSetAtt,
+    kSetAttenuator,
+    kSetDither,
+    kSetNB,
+    kSetLevelOffset,
+    kSetExPara,
+    kCallCount
+};
+const char* const kCallNames[] = {"SetHWLO",       "StartHW",   "SetSamples", "ExtIoSetSrate",  "SetAtt",
+                                  "SetAttenuator", "SetDither", "SetNB",      "SetLevelOffset", "SetExPara"};
 enum Where { kDirect, kFromDataCall, kNestedInStatus };
 const char* const kWhereNames[] = {"directly", "from a data call", "nested in a status handler"};
 

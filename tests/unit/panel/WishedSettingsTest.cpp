@@ -81,11 +81,13 @@ TEST(WishedSettingsTest, TheLatestRequestOfEachSettingWins) {
         {"one request's wishes in the order of the settings, which the state read through the wishes sees",
          [](WishedSettings& s, Journal&) {
              Wish(s, kAttenuator, 1, false);
-             s.Request([](Wishes& w) {
-                 w.Wish(kAttenuator, w.Latest(kAttenuator) == 0 ? 1 : 0);
-                 w.Wish(kTune, 5);
-                 w.Wish(kStream, 1);
-             }, true);
+             s.Request(
+                 [](Wishes& w) {
+                     w.Wish(kAttenuator, w.Latest(kAttenuator) == 0 ? 1 : 0);
+                     w.Wish(kTune, 5);
+                     w.Wish(kStream, 1);
+                 },
+                 true);
          },
          "stream=1 tune=5 att=0 "},
         {"settled values are not applied, and overtake what was wished before",
