@@ -6,7 +6,8 @@ frequency, settings, setAntenna(RX, 0, "")); its main window once streaming,
 which asks for the transmit antennas too; then a few reads.
 CubicSDR catches no exception from any of them. Every call must answer, the
 transmit direction's as SoapySDR's Device base does (empty, 0, false), with
-no warning in the log, and the reads must hold the scene's 7.04 MHz carrier.
+no warning in the log, and the reads must all come (the samples themselves
+are the other Soapy tests' subject).
 Needs SOAPY_SDR_PLUGIN_PATH and EXCALIBUR_SIMULATOR."""
 
 import os
@@ -20,42 +21,16 @@ import capture  # noqa: E402
 
 RATE = 1000000  # CubicSDR's default
 TUNED = 7050000
-CARRIER = 7040000.0
-NAMES = {SOAPY_SDR_RX: "RX", SOAPY_SDR_TX: "TX"}
 
 
 def shown(value):
-    if type(value).__name__ == "SwigPyObject":
-        return "stream"
     if isinstance(value, (tuple, list)):
         return "[" + ", ".join(shown(item) for item in value) + "]"
     if isinstance(value, SoapySDR.ArgInfo):
         return value.key
     if isinstance(value, SoapySDR.Range):
         return f"{value.minimum():g}..{value.maximum():g}"
-    if isinstance(value, float):
-        return f"{value:g}"
-    return str(value)
-
-
-def argument(index, value):
-    if type(value).__name__ == "SwigPyObject":
-        return "stream"
-    if index == 0 and isinstance(value, int):
-        return NAMES[value]
-    return repr(value)
-
-
-class Replay:
-    """Makes each call on the device and prints it with its answer."""
-
-    def __init__(self, device):
-        self.device = device
-
-    def __call__(self, name, *args):
-        answer = getattr(self.device, name)(*args)
-        print(f"{name}({', '.join(argument(i, arg) for i, arg in enumerate(args))}) -> {shown(answer)}")
-        return answer
+    return "stream" if type(value).__name__ == "SwigPyObject" else str(value)
 
 
 def main():
@@ -63,8 +38,14 @@ def main():
     SoapySDR.registerLogHandler(lambda level, message: logged.append((level, message)))
     found = SoapySDR.Device.enumerate({"driver": "excalibur", "library": os.environ["EXCALIBUR_SIMULATOR"]})
     device = SoapySDR.Device(found[0])
-    call = Replay(device)
     failures = []
+
+    def call(name, *args):
+        """Makes the call and prints it with its answer."""
+        answer = getattr(device, name)(*args)
+        shown_args = ", ".join(repr(arg) if isinstance(arg, str) else shown(arg) for arg in args)
+        print(f"{name}({shown_args}) -> {shown(answer)}")
+        return answer
 
     # The device window, the receiver chosen.
     call("getHardwareInfo")
@@ -109,8 +90,6 @@ def main():
     got = capture.read(device, stream, RATE // 4)
     print(f"read: {got.count} pairs in {got.seconds:.2f} s; overflows {got.overflows}, timeouts {got.timeouts}, "
           f"errors {got.errors}")
-    freq, level = capture.strongest_peaks(got.joined(), RATE, TUNED, 1)[0]
-    print(f"peak: {freq:.1f} Hz, {level:.2f} dBFS")
     device.deactivateStream(stream)
     device.closeStream(stream)
     del device
@@ -123,13 +102,9 @@ def main():
         failures.append(f"the log has {warnings}")
     if got.count < RATE // 4 or got.overflows + got.timeouts + got.errors:
         failures.append("the reads did not all come")
-    if abs(freq - CARRIER) > 100 or abs(level + 30.0) > 1.5:
-        failures.append(f"the carrier is not at {CARRIER:.0f} Hz, -30 dBFS")
-    if failures:
-        print("FAILED: " + "; ".join(failures))
-        return 1
-    print("CubicSDR's start-up: every call answered, the transmit direction's empty; the carrier is there")
-    return 0
+    print("FAILED: " + "; ".join(failures) if failures else "CubicSDR's start-up: every call answered, the transmit "
+          "direction's empty; the reads all came")
+    return 1 if failures else 0
 
 
 if __name__ == "__main__":

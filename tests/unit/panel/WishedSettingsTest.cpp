@@ -27,9 +27,13 @@ struct Journal : WishedSettings::Applier {
     }
 };
 
-// A request of one setting; from a data call it does not wait.
-WishedSettings::Written Wish(WishedSettings& wishes, int setting, WishedSettings::Value value, bool mayWait) {
-    return wishes.Request([&](Wishes& w) { w.Wish(setting, value); }, mayWait);
+// A request of one setting; from a data call it does not wait. One that
+// replaced a wish not yet taken notes it, as the plug-in then tells the host.
+WishedSettings::Written Wish(WishedSettings& wishes, Journal& journal, int setting, WishedSettings::Value value,
+                             bool mayWait) {
+    const auto written = wishes.Request([&](Wishes& w) { w.Wish(setting, value); }, mayWait);
+    if (written.overtook != 0) journal.entries += std::string("overtook-") + kNames[setting] + " ";
+    return written;
 }
 
 void Operate(WishedSettings& wishes, Journal& journal) {
@@ -50,19 +54,19 @@ TEST(WishedSettingsTest, TheLatestRequestOfEachSettingWins) {
     const std::vector<Row> rows = {
         {"from data calls: applied before the next operation's body, oldest first, only the latest of a setting",
          [](WishedSettings& s, Journal& j) {
-             Wish(s, kTune, 1, false);
-             Wish(s, kStream, 0, false);
-             Wish(s, kTune, 2, false);
-             Wish(s, kAttenuator, 1, false);
+             Wish(s, j, kTune, 1, false);
+             Wish(s, j, kStream, 0, false);
+             Wish(s, j, kTune, 2, false);
+             Wish(s, j, kAttenuator, 1, false);
              Operate(s, j);
          },
-         "stream=0 tune=2 att=1 body "},
+         "overtook-tune stream=0 tune=2 att=1 body "},
         {"one wished while a wish is applied (a data call asking on every block) waits for the next turn",
          [](WishedSettings& s, Journal& j) {
              j.inside = [&](int setting, WishedSettings::Value value) {
-                 if (setting == kTune && value == 1) Wish(s, kTune, 2, false);
+                 if (setting == kTune && value == 1) Wish(s, j, kTune, 2, false);
              };
-             Wish(s, kTune, 1, false);
+             Wish(s, j, kTune, 1, false);
              Operate(s, j);
              Operate(s, j);
          },
@@ -71,16 +75,16 @@ TEST(WishedSettingsTest, TheLatestRequestOfEachSettingWins) {
          [](WishedSettings& s, Journal& j) {
              j.inside = [&](int setting, WishedSettings::Value) {
                  if (setting != kStream) return;
-                 Wish(s, kRecord, 7, false);
-                 Wish(s, kAttenuator, 1, true);
+                 Wish(s, j, kRecord, 7, false);
+                 Wish(s, j, kAttenuator, 1, true);
                  j.entries += "nested-returned ";
              };
-             Wish(s, kStream, 1, true);
+             Wish(s, j, kStream, 1, true);
          },
          "stream=1 record=7 att=1 nested-returned "},
         {"one request's wishes in the order of the settings, which the state read through the wishes sees",
-         [](WishedSettings& s, Journal&) {
-             Wish(s, kAttenuator, 1, false);
+         [](WishedSettings& s, Journal& j) {
+             Wish(s, j, kAttenuator, 1, false);
              s.Request(
                  [](Wishes& w) {
                      w.Wish(kAttenuator, w.Latest(kAttenuator) == 0 ? 1 : 0);
@@ -92,7 +96,7 @@ TEST(WishedSettingsTest, TheLatestRequestOfEachSettingWins) {
          "stream=1 tune=5 att=0 "},
         {"settled values are not applied, and overtake what was wished before",
          [](WishedSettings& s, Journal& j) {
-             Wish(s, kAttenuator, 1, false);
+             Wish(s, j, kAttenuator, 1, false);
              s.Settle([](Wishes& w) { w.Wish(kAttenuator, 0); });
              Operate(s, j);
          },
@@ -105,35 +109,6 @@ TEST(WishedSettingsTest, TheLatestRequestOfEachSettingWins) {
         row.steps(wishes, journal);
         EXPECT_EQ(journal.entries, row.applied);
     }
-}
-
-// A request learns which wishes it replaced before they were taken, so that
-// the overtaken request still tells the host.
-TEST(WishedSettingsTest, ARequestKnowsWhichWishesItOvertook) {
-    Journal journal;
-    WishedSettings wishes(kCount, journal);
-    EXPECT_EQ(Wish(wishes, kAttenuator, 1, false).overtook, 0u);
-    EXPECT_EQ(Wish(wishes, kAttenuator, 1, false).overtook, 1u << kAttenuator);
-    Operate(wishes, journal);
-    EXPECT_EQ(Wish(wishes, kAttenuator, 0, true).overtook, 0u);
-    EXPECT_EQ(journal.entries, "att=1 body att=0 ");
-}
-
-// Waiting threads are not handed the turn: the holder applies their wishes
-// before it leaves, and they return without it.
-TEST(WishedSettingsTest, WaitersWhoseWishesWereAppliedReturnWithoutTheTurn) {
-    Journal journal;
-    WishedSettings wishes(kCount, journal);
-    ASSERT_EQ(wishes.Enter(), 1);
-    std::vector<std::thread> threads;
-    for (int caller = 0; caller < 3; ++caller) {
-        threads.emplace_back([&, caller] { Wish(wishes, kTune, caller, true); });
-        while (wishes.WaitingThreads() != static_cast<std::size_t>(caller + 1)) std::this_thread::yield();
-    }
-    journal.entries += "leave ";
-    wishes.Leave();
-    for (auto& thread : threads) thread.join();
-    EXPECT_EQ(journal.entries, "leave tune=2 ");
 }
 
 // Closing sends the waiting threads away, waits for the operation running
@@ -153,13 +128,13 @@ TEST(WishedSettingsTest, ClosingWaitsForTheRunningOperationAndAppliesNothingAfte
         wishes.Leave();
     });
     while (!entered) std::this_thread::yield();
-    std::thread waiting([&] { Wish(wishes, kTune, 1, true); });
+    std::thread waiting([&] { Wish(wishes, journal, kTune, 1, true); });
     while (wishes.WaitingThreads() != 1) std::this_thread::yield();
-    Wish(wishes, kAttenuator, 1, false);
+    Wish(wishes, journal, kAttenuator, 1, false);
     wishes.CloseAfterTheRunningOne(platform::WhileWaiting::ServeNothing);
     running.join();
     waiting.join();
     EXPECT_EQ(wishes.Enter(), 0);
-    EXPECT_EQ(Wish(wishes, kTune, 2, false).sets, 0u);
+    EXPECT_EQ(Wish(wishes, journal, kTune, 2, false).sets, 0u);
     EXPECT_EQ(journal.entries, "finished ");
 }

@@ -809,7 +809,6 @@ TEST_F(SoapyDeviceTest, QueriesWhereTheReceiverHasNoChannelAnswerAsTheBaseAndSet
          "bandwidth ranges 1 from 160000 formats [CS32 CF32 CS16] native CS32 stream args 1 settings 2 dither 'false' "
          "info 0 has"},
         {SOAPY_SDR_TX, 0, none},
-        {SOAPY_SDR_TX, 1, none},
         {SOAPY_SDR_RX, 1, none},
     };
     for (const auto& row : rows) {
