@@ -16,8 +16,6 @@ namespace {
 
 constexpr int kLevelOffsetMin = -200;
 constexpr int kLevelOffsetMax = 200;
-
-int ClampLevelOffset(int decibels) { return std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax); }
 constexpr std::uint32_t kHelpTextColor = 196;  // red 196, green 0, blue 0
 constexpr int kBoldFont = 1;
 constexpr int kImageLeftOfLabel = 0;
@@ -28,6 +26,8 @@ constexpr int kApplyVisibilityRequest = 2;
 constexpr auto kShowAnswerTimeout = std::chrono::seconds(1);
 // How long the unload waits for a show or hide that the panel's thread began.
 constexpr auto kShowAnswerAtUnload = std::chrono::seconds(2);
+
+int ClampLevelOffset(int decibels) { return std::clamp(decibels, kLevelOffsetMin, kLevelOffsetMax); }
 
 const char* SampleButtonLabel(int mode) { return SampleModeTable[ClampSampleMode(mode)].buttonLabel; }
 
@@ -143,13 +143,11 @@ ExParaBlock ReceiverPanel::WishedRecord(const Wishes& wishes) const {
         return wishes.NumberOf(setting) != 0 && wishes.NumberOf(setting) >= wishes.NumberOf(kRecordSetting);
     };
     const bool stored = m_bReceiverOpen;
-    const auto storedByte = [&](int setting, std::uint8_t& field) {
+    for (const int setting : {kAttenuatorSetting, kDitherSetting, kNoiseBlankerSetting}) {
         const Value wish = wishes.Latest(setting);
-        if (later(setting) && (stored || (wish & kToggled) != 0)) field = static_cast<std::uint8_t>(wish);
-    };
-    storedByte(kAttenuatorSetting, record.attenuator);
-    storedByte(kDitherSetting, record.dither);
-    storedByte(kNoiseBlankerSetting, record.noiseBlanker);
+        if (later(setting) && (stored || (wish & kToggled) != 0))
+            record.*SwitchField(setting) = static_cast<std::uint8_t>(wish);
+    }
     if (later(kRateSetting) && stored) {
         record.sampleMode = static_cast<std::uint8_t>(ClampSampleMode(static_cast<int>(wishes.Latest(kRateSetting))));
     }
@@ -178,28 +176,30 @@ void ReceiverPanel::WishApplier::Take(int setting) {
     if (setting == kRecordSetting) m_panel.m_recordToApply = m_panel.m_recordWish;
 }
 
+std::uint8_t ExParaBlock::*ReceiverPanel::SwitchField(int setting) {
+    switch (setting) {
+        case kAttenuatorSetting: return &ExParaBlock::attenuator;
+        case kDitherSetting: return &ExParaBlock::dither;
+        default: return &ExParaBlock::noiseBlanker;
+    }
+}
+
 void ReceiverPanel::WishApplier::Apply(int setting, Value value) {
     ReceiverPanel& panel = m_panel;
     const auto on = static_cast<std::uint32_t>(value);
-    const bool toggled = (value & kToggled) != 0;
+    const auto switchChange = [&](void (ReceiverPanel::*run)(std::uint32_t)) {
+        if ((value & kToggled) != 0) exPara.*SwitchField(setting) = static_cast<std::uint8_t>(on);
+        (panel.*run)(on);
+    };
     switch (setting) {
         case kRecordSetting: ReplaceRecord(panel.m_recordToApply); break;
         case kStreamSetting: value != 0 ? static_cast<void>(panel.Start()) : panel.Stop(); break;
         case kFrequencySetting: panel.Tune(static_cast<std::int32_t>(value)); break;
         case kRateSetting: panel.RunSampleModeChange(static_cast<int>(value)); break;
         case kLevelOffsetSetting: panel.RunLevelOffsetChange(static_cast<int>(value)); break;
-        case kAttenuatorSetting:
-            if (toggled) exPara.attenuator = static_cast<std::uint8_t>(on);
-            panel.RunAttenuatorChange(on);
-            break;
-        case kDitherSetting:
-            if (toggled) exPara.dither = static_cast<std::uint8_t>(on);
-            panel.RunDitheringChange(on);
-            break;
-        case kNoiseBlankerSetting:
-            if (toggled) exPara.noiseBlanker = static_cast<std::uint8_t>(on);
-            panel.RunNoiseBlankerChange(on);
-            break;
+        case kAttenuatorSetting: switchChange(&ReceiverPanel::RunAttenuatorChange); break;
+        case kDitherSetting: switchChange(&ReceiverPanel::RunDitheringChange); break;
+        case kNoiseBlankerSetting: switchChange(&ReceiverPanel::RunNoiseBlankerChange); break;
         default: break;
     }
 }
@@ -276,8 +276,9 @@ void ReceiverPanel::RunSampleModeChange(int mode) {
     NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());
 }
 
+// Wished clamped already: the record as asked holds what the change stores.
 void ReceiverPanel::RunLevelOffsetChange(int decibels) {
-    const auto offset = static_cast<std::int16_t>(ClampLevelOffset(decibels));
+    const auto offset = static_cast<std::int16_t>(decibels);
     exPara.levelOffset = offset;
     if (ControlsAreOurs()) ShowLevel(offset);
     if (exPara.hostWindow != 0) {
@@ -288,22 +289,15 @@ void ReceiverPanel::RunLevelOffsetChange(int decibels) {
 
 // A toggle wishes the opposite of the latest wish, and stores it even
 // without a receiver, so the host hears of the value the button shows.
-void ReceiverPanel::ToggleAttenuator() {
+void ReceiverPanel::Toggle(int setting) {
     Request([&](Wishes& wishes) {
-        wishes.Wish(kAttenuatorSetting, (WishedRecord(wishes).attenuator == 0 ? 1 : 0) | kToggled);
+        wishes.Wish(setting, (WishedRecord(wishes).*SwitchField(setting) == 0 ? 1 : 0) | kToggled);
     });
 }
 
-void ReceiverPanel::ToggleDithering() {
-    Request(
-        [&](Wishes& wishes) { wishes.Wish(kDitherSetting, (WishedRecord(wishes).dither == 0 ? 1 : 0) | kToggled); });
-}
-
-void ReceiverPanel::ToggleNoiseBlanker() {
-    Request([&](Wishes& wishes) {
-        wishes.Wish(kNoiseBlankerSetting, (WishedRecord(wishes).noiseBlanker == 0 ? 1 : 0) | kToggled);
-    });
-}
+void ReceiverPanel::ToggleAttenuator() { Toggle(kAttenuatorSetting); }
+void ReceiverPanel::ToggleDithering() { Toggle(kDitherSetting); }
+void ReceiverPanel::ToggleNoiseBlanker() { Toggle(kNoiseBlankerSetting); }
 
 void ReceiverPanel::RefreshControls() {
     Turn turn(*this);

@@ -116,6 +116,9 @@ private:
     };
     // Marks a toggle's wish: it stores the value even without a receiver.
     static constexpr Value kToggled = Value{1} << 40;
+    // The record's field of a switch setting (attenuator, dithering, noise blanker).
+    static std::uint8_t ExParaBlock::*SwitchField(int setting);
+    void Toggle(int setting);
 
     // Brings the receiver in line with the wishes, on the thread with the turn.
     class WishApplier : public WishedSettings::Applier {

@@ -38,6 +38,14 @@ int ReadStored(const StoredKey& where, int defaultValue, bool hostKeeps) {
     return ReadSettingInt(where.section, where.key, defaultValue);
 }
 
+void WriteStored(const StoredKey& where, int value, bool hostKeeps) {
+    if (hostKeeps) {
+        hostSettings.Write(where.hostIndex, value);
+    } else {
+        WriteSettingInt(where.section, where.key, value);
+    }
+}
+
 // One row per persisted field of the record: where it is stored, the value
 // an absent key stands for, and what loading makes of a stored value.
 struct ParameterSetting {
@@ -90,12 +98,7 @@ void SaveParameterSettings(const ExParaBlock& block) {
     if (block.hostWindow != 0) return;
     const bool hostKeeps = hostSettings.HostKeeps();
     for (const ParameterSetting& setting : kParameterSettings) {
-        const int value = setting.fieldValue(block);
-        if (hostKeeps) {
-            hostSettings.Write(setting.where.hostIndex, value);
-        } else {
-            WriteSettingInt(setting.where.section, setting.where.key, value);
-        }
+        WriteStored(setting.where, setting.fieldValue(block), hostKeeps);
     }
 }
 

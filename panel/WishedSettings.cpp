@@ -21,17 +21,26 @@ bool WishedSettings::TakenOrOvertaken(std::uint64_t number, Settings sets) const
     return true;
 }
 
-bool WishedSettings::TakeTheTurnIfFree(platform::ThreadId self) {
-    if (depth_ != 0) return false;
-    owner_ = self;
-    depth_ = 1;
-    return true;
+bool WishedSettings::TakeTheTurnUnlessTaken(std::unique_lock<std::mutex>& lock, std::uint64_t number, Settings sets) {
+    const platform::ThreadId self = platform::CurrentThreadId();
+    while (!closed_.load() && (sets == 0 || !TakenOrOvertaken(number, sets))) {
+        if (depth_ == 0) {
+            owner_ = self;
+            depth_ = 1;
+            return true;
+        }
+        platform::Wakeup wakeup;
+        waiters_.push_back(&wakeup);
+        lock.unlock();
+        wakeup.Wait(platform::WhileWaiting::ServeSentMessages);
+        lock.lock();
+    }
+    return false;
 }
 
 void WishedSettings::AwaitTaken(std::uint64_t number, Settings sets) {
-    const platform::ThreadId self = platform::CurrentThreadId();
     std::unique_lock lock(mutex_);
-    if (depth_ != 0 && owner_ == self) {
+    if (depth_ != 0 && owner_ == platform::CurrentThreadId()) {
         // Only the owner changes the depth while it is not 0.
         ++depth_;
         lock.unlock();
@@ -40,38 +49,19 @@ void WishedSettings::AwaitTaken(std::uint64_t number, Settings sets) {
         --depth_;
         return;
     }
-    while (!closed_.load() && !TakenOrOvertaken(number, sets)) {
-        if (TakeTheTurnIfFree(self)) {
-            lock.unlock();
-            ApplyPending();
-            Leave();
-            return;
-        }
-        platform::Wakeup wakeup;
-        waiters_.push_back(&wakeup);
-        lock.unlock();
-        wakeup.Wait(platform::WhileWaiting::ServeSentMessages);
-        lock.lock();
-    }
+    if (!TakeTheTurnUnlessTaken(lock, number, sets)) return;
+    lock.unlock();
+    ApplyPending();
+    Leave();
 }
 
 int WishedSettings::Enter() {
-    const platform::ThreadId self = platform::CurrentThreadId();
     std::unique_lock lock(mutex_);
-    if (depth_ != 0 && owner_ == self) return ++depth_;
-    while (!closed_.load()) {
-        if (TakeTheTurnIfFree(self)) {
-            lock.unlock();
-            ApplyPending();
-            return 1;
-        }
-        platform::Wakeup wakeup;
-        waiters_.push_back(&wakeup);
-        lock.unlock();
-        wakeup.Wait(platform::WhileWaiting::ServeSentMessages);
-        lock.lock();
-    }
-    return 0;
+    if (depth_ != 0 && owner_ == platform::CurrentThreadId()) return ++depth_;
+    if (!TakeTheTurnUnlessTaken(lock, 0, 0)) return 0;
+    lock.unlock();
+    ApplyPending();
+    return 1;
 }
 
 void WishedSettings::Leave() {

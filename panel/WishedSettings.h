@@ -124,7 +124,10 @@ private:
     static Settings Bit(int setting) { return Settings{1} << setting; }
     // With the lock held.
     bool TakenOrOvertaken(std::uint64_t number, Settings sets) const;
-    bool TakeTheTurnIfFree(platform::ThreadId self);
+    // With the lock held: waits until the turn is free and takes it (true),
+    // or until the request's wishes (sets, if any) were taken or overtaken
+    // or the sequence closed (false).
+    bool TakeTheTurnUnlessTaken(std::unique_lock<std::mutex>& lock, std::uint64_t number, Settings sets);
     void AwaitTaken(std::uint64_t number, Settings sets);
     // With the turn: applies every wish not yet taken, up to the latest when it began.
     void ApplyPending();
