@@ -30,20 +30,21 @@ std::uintptr_t StoredValueOf(const ExParaBlock& block, HostEvent event) {
 
 }  // namespace
 
-void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow) {
+void NotifyHost(HostEvent event, std::uintptr_t value, platform::WindowId panelWindow, const ExParaBlock& address) {
     // A host that reads the record on the message finds the change in it.
     PublishRecord();
-    const platform::WindowId window = exPara.hostWindow;
-    const std::uint32_t message = MessageNumberOf(exPara, event);
+    const platform::WindowId window = address.hostWindow;
+    const std::uint32_t message = MessageNumberOf(address, event);
     if (window == 0 || message == 0) return;
     platform::PostToWindow(window, message, value, static_cast<std::intptr_t>(panelWindow));
 }
 
-void NotifyHostOfStoredValue(HostEvent event, platform::WindowId panelWindow) {
+void NotifyHostOfStoredValue(HostEvent event, platform::WindowId panelWindow, const ExParaBlock* address) {
     const ExParaBlock record = PublishedRecord();
-    const std::uint32_t message = MessageNumberOf(record, event);
-    if (record.hostWindow == 0 || message == 0) return;
-    platform::PostToWindow(record.hostWindow, message, StoredValueOf(record, event),
+    const ExParaBlock& to = address != nullptr ? *address : record;
+    const std::uint32_t message = MessageNumberOf(to, event);
+    if (to.hostWindow == 0 || message == 0) return;
+    platform::PostToWindow(to.hostWindow, message, StoredValueOf(record, event),
                            static_cast<std::intptr_t>(panelWindow));
 }
 

@@ -70,7 +70,7 @@ int ReceiverPanel::OnInitDialog(platform::WindowId dialog) {
     m_SampleButton.SetDropDownMenu(IDR_SAMPLE_MENU);
     Open();
     m_bReceiverOpen = DeviceHandle() >= 0;
-    SettleWishesOnTheLoad();
+    WishTheLoadedSettings();
     RefreshControls();
     const platform::Rect rect = platform::ScreenRect(dialog);
     const WindowPosition position = ReadWindowPosition({rect.top, rect.left});
@@ -115,24 +115,33 @@ platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) const {
 bool ReceiverPanel::AttenuatorOn() const { return PublishedRecord().attenuator != 0; }
 
 void ReceiverPanel::StoreRecord(const ExParaBlock& block) {
-    Request([&](Wishes& wishes) {
-        m_recordWish = block;
-        wishes.Wish(kRecordSetting, 0);
-    });
+    ExParaBlock stored = block;
+    Request(
+        [&](Wishes& wishes) {
+            m_recordWish = block;
+            wishes.Wish(kRecordSetting, 0);
+        },
+        &stored);
 }
 
 // The four settings are compared with what the requests before asked for,
 // applied or not; the sample mode is only stored.
 void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
-    Request([&](Wishes& wishes) {
-        const ExParaBlock old = WishedRecord(wishes);
-        m_recordWish = block;
-        wishes.Wish(kRecordSetting, 0);
-        if (block.levelOffset != old.levelOffset) wishes.Wish(kLevelOffsetSetting, ClampLevelOffset(block.levelOffset));
-        if (block.attenuator != old.attenuator) wishes.Wish(kAttenuatorSetting, block.attenuator);
-        if (block.dither != old.dither) wishes.Wish(kDitherSetting, block.dither);
-        if (block.noiseBlanker != old.noiseBlanker) wishes.Wish(kNoiseBlankerSetting, block.noiseBlanker);
-    });
+    ExParaBlock stored = block;
+    Request(
+        [&](Wishes& wishes) {
+            const ExParaBlock old = WishedRecord(wishes);
+            m_recordWish = block;
+            wishes.Wish(kRecordSetting, 0);
+            if (block.levelOffset != old.levelOffset) {
+                wishes.Wish(kLevelOffsetSetting, ClampLevelOffset(block.levelOffset));
+            }
+            for (const int setting : {kAttenuatorSetting, kDitherSetting, kNoiseBlankerSetting}) {
+                const std::uint8_t on = block.*SwitchField(setting);
+                if (on != old.*SwitchField(setting)) wishes.Wish(setting, SwitchWish(wishes, setting, on, false));
+            }
+        },
+        &stored);
 }
 
 ExParaBlock ReceiverPanel::WishedRecord(const Wishes& wishes) const {
@@ -142,13 +151,11 @@ ExParaBlock ReceiverPanel::WishedRecord(const Wishes& wishes) const {
     const auto later = [&](int setting) {
         return wishes.NumberOf(setting) != 0 && wishes.NumberOf(setting) >= wishes.NumberOf(kRecordSetting);
     };
-    const bool stored = m_bReceiverOpen;
     for (const int setting : {kAttenuatorSetting, kDitherSetting, kNoiseBlankerSetting}) {
-        const Value wish = wishes.Latest(setting);
-        if (later(setting) && (stored || (wish & kToggled) != 0))
-            record.*SwitchField(setting) = static_cast<std::uint8_t>(wish);
+        if (later(setting)) record.*SwitchField(setting) = static_cast<std::uint8_t>(wishes.Latest(setting));
     }
-    if (later(kRateSetting) && stored) {
+    // Without a receiver a rate is neither selected nor stored.
+    if (later(kRateSetting) && m_bReceiverOpen) {
         record.sampleMode = static_cast<std::uint8_t>(ClampSampleMode(static_cast<int>(wishes.Latest(kRateSetting))));
     }
     if (later(kLevelOffsetSetting)) record.levelOffset = static_cast<std::int16_t>(wishes.Latest(kLevelOffsetSetting));
@@ -160,20 +167,27 @@ int ReceiverPanel::WishedModeInForce(const Wishes& wishes) const {
     return ClampSampleMode(static_cast<int>(wishes.Latest(kRateSetting)));
 }
 
-void ReceiverPanel::SettleWishesOnTheLoad() {
-    m_wishes.Settle([this](Wishes& wishes) {
-        m_recordWish = exPara;
-        wishes.Wish(kRecordSetting, 0);
-        wishes.Wish(kRateSetting, SampleModeOfRate(sampleRate));
-        wishes.Wish(kLevelOffsetSetting, exPara.levelOffset);
-        wishes.Wish(kAttenuatorSetting, exPara.attenuator);
-        wishes.Wish(kDitherSetting, exPara.dither);
-        wishes.Wish(kNoiseBlankerSetting, exPara.noiseBlanker);
-    });
+void ReceiverPanel::WishTheLoadedSettings() {
+    m_wishes.Found(kRateSetting, SampleModeOfRate(sampleRate));
+    m_wishes.Found(kLevelOffsetSetting, exPara.levelOffset);
+    for (const int setting : {kAttenuatorSetting, kDitherSetting, kNoiseBlankerSetting}) {
+        m_wishes.Found(setting, exPara.*SwitchField(setting));
+    }
 }
 
 void ReceiverPanel::WishApplier::Take(int setting) {
     if (setting == kRecordSetting) m_panel.m_recordToApply = m_panel.m_recordWish;
+}
+
+bool ReceiverPanel::EventOf(int setting, HostEvent& event) {
+    switch (setting) {
+        case kRateSetting: event = HostEvent::SampleMode; return true;
+        case kLevelOffsetSetting: event = HostEvent::LevelOffset; return true;
+        case kAttenuatorSetting: event = HostEvent::Attenuator; return true;
+        case kDitherSetting: event = HostEvent::Dither; return true;
+        case kNoiseBlankerSetting: event = HostEvent::NoiseBlanker; return true;
+        default: return false;
+    }
 }
 
 std::uint8_t ExParaBlock::*ReceiverPanel::SwitchField(int setting) {
@@ -184,37 +198,48 @@ std::uint8_t ExParaBlock::*ReceiverPanel::SwitchField(int setting) {
     }
 }
 
-void ReceiverPanel::WishApplier::Apply(int setting, Value value) {
+// A data call's wish carries no context: it goes by the record in force.
+void ReceiverPanel::WishApplier::Apply(int setting, Value value, const WishedSettings::Context* context) {
     ReceiverPanel& panel = m_panel;
-    const auto on = static_cast<std::uint32_t>(value);
-    const auto switchChange = [&](void (ReceiverPanel::*run)(std::uint32_t)) {
-        if ((value & kToggled) != 0) exPara.*SwitchField(setting) = static_cast<std::uint8_t>(on);
-        (panel.*run)(on);
-    };
+    const auto* request = static_cast<const RequestContext*>(context);
+    const ExParaBlock& address = request != nullptr ? request->record : exPara;
     switch (setting) {
-        case kRecordSetting: ReplaceRecord(panel.m_recordToApply); break;
-        case kStreamSetting: value != 0 ? static_cast<void>(panel.Start()) : panel.Stop(); break;
+        case kRecordSetting: ReplaceRecord(request != nullptr ? request->stored : panel.m_recordToApply); break;
+        case kStreamSetting:
+            if (value != 0) {
+                panel.Start();
+                if (request != nullptr) request->started = true;
+            } else {
+                panel.Stop();
+            }
+            break;
         case kFrequencySetting: panel.Tune(static_cast<std::int32_t>(value)); break;
-        case kRateSetting: panel.RunSampleModeChange(static_cast<int>(value)); break;
-        case kLevelOffsetSetting: panel.RunLevelOffsetChange(static_cast<int>(value)); break;
-        case kAttenuatorSetting: switchChange(&ReceiverPanel::RunAttenuatorChange); break;
-        case kDitherSetting: switchChange(&ReceiverPanel::RunDitheringChange); break;
-        case kNoiseBlankerSetting: switchChange(&ReceiverPanel::RunNoiseBlankerChange); break;
+        case kRateSetting: panel.RunSampleModeChange(static_cast<int>(value), address); break;
+        case kLevelOffsetSetting: panel.RunLevelOffsetChange(static_cast<int>(value), address); break;
+        case kAttenuatorSetting:
+        case kDitherSetting:
+        case kNoiseBlankerSetting: panel.RunSwitchChange(setting, static_cast<std::uint32_t>(value), address); break;
         default: break;
     }
 }
 
+// Where a later request applied the setting first, this one still tells the
+// host once, of the value stored; a start still tunes, to the frequency in force.
+void ReceiverPanel::WishApplier::Leave(int setting, const WishedSettings::Context* context) {
+    const auto* request = static_cast<const RequestContext*>(context);
+    if (setting == kFrequencySetting && request != nullptr && request->started) m_panel.Tune(loFrequency);
+    HostEvent event{};
+    if (EventOf(setting, event)) {
+        NotifyHostOfStoredValue(event, m_panel.Window(), request != nullptr ? &request->record : nullptr);
+    }
+}
+
 void ReceiverPanel::PostForOvertaken(WishedSettings::Settings overtaken) {
-    constexpr struct {
-        int setting;
-        HostEvent event;
-    } kEvents[] = {{kRateSetting, HostEvent::SampleMode},
-                   {kLevelOffsetSetting, HostEvent::LevelOffset},
-                   {kAttenuatorSetting, HostEvent::Attenuator},
-                   {kDitherSetting, HostEvent::Dither},
-                   {kNoiseBlankerSetting, HostEvent::NoiseBlanker}};
-    for (const auto& [setting, event] : kEvents) {
-        if (overtaken & (WishedSettings::Settings{1} << setting)) NotifyHostOfStoredValue(event, Window());
+    HostEvent event{};
+    for (int setting = 0; setting < kSettingCount; ++setting) {
+        if ((overtaken & (WishedSettings::Settings{1} << setting)) && EventOf(setting, event)) {
+            NotifyHostOfStoredValue(event, Window());
+        }
     }
 }
 
@@ -225,23 +250,30 @@ bool ReceiverPanel::ControlsAreOurs() {
     return false;
 }
 
-void ReceiverPanel::ChangeAttenuator(std::uint32_t on) {
-    Request([&](Wishes& wishes) { wishes.Wish(kAttenuatorSetting, on); });
+ReceiverPanel::Value ReceiverPanel::SwitchWish(const Wishes& wishes, int setting, std::uint32_t on, bool toggle) const {
+    const std::uint8_t asked = WishedRecord(wishes).*SwitchField(setting);
+    if (toggle) return asked == 0 ? 1 : 0;
+    return m_bReceiverOpen ? on : asked;
 }
 
-void ReceiverPanel::ChangeDithering(std::uint32_t on) {
-    Request([&](Wishes& wishes) { wishes.Wish(kDitherSetting, on); });
+void ReceiverPanel::ChangeSwitch(int setting, std::uint32_t on, bool toggle) {
+    Request([&](Wishes& wishes) { wishes.Wish(setting, SwitchWish(wishes, setting, on, toggle)); });
 }
 
-void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) {
-    Request([&](Wishes& wishes) { wishes.Wish(kNoiseBlankerSetting, on); });
-}
+void ReceiverPanel::ChangeAttenuator(std::uint32_t on) { ChangeSwitch(kAttenuatorSetting, on, false); }
+void ReceiverPanel::ChangeDithering(std::uint32_t on) { ChangeSwitch(kDitherSetting, on, false); }
+void ReceiverPanel::ChangeNoiseBlanker(std::uint32_t on) { ChangeSwitch(kNoiseBlankerSetting, on, false); }
 
-// The comparison goes by what the requests before this one asked for.
+// The comparison goes by what the requests before this one asked for; a
+// request that finds its mode asked for already returns once it is in force.
 void ReceiverPanel::ChangeSampleMode(int mode, SkipWhen skip) {
     Request([&](Wishes& wishes) {
-        if (skip == SkipWhen::ModeStored && mode == WishedRecord(wishes).sampleMode) return;
-        if (skip == SkipWhen::ModeInForce && mode == WishedModeInForce(wishes)) return;
+        if ((skip == SkipWhen::ModeStored && mode == WishedRecord(wishes).sampleMode) ||
+            (skip == SkipWhen::ModeInForce && mode == WishedModeInForce(wishes))) {
+            wishes.AwaitLatest(kRateSetting);
+            if (skip == SkipWhen::ModeStored) wishes.AwaitLatest(kRecordSetting);
+            return;
+        }
         wishes.Wish(kRateSetting, mode);
     });
 }
@@ -250,54 +282,53 @@ void ReceiverPanel::ChangeLevelOffset(int decibels) {
     Request([&](Wishes& wishes) { wishes.Wish(kLevelOffsetSetting, ClampLevelOffset(decibels)); });
 }
 
-void ReceiverPanel::RunAttenuatorChange(std::uint32_t on) {
-    ApplyAttenuator(on);
-    NotifyHost(HostEvent::Attenuator, exPara.attenuator, Window());
-    if (ControlsAreOurs()) m_AttenuatorButton.SetCheckState(exPara.attenuator, true);
+// Without a receiver the device stores nothing, and the value wished is
+// what the record keeps: a toggle's, or the one it had.
+void ReceiverPanel::RunSwitchChange(int setting, std::uint32_t on, const ExParaBlock& address) {
+    std::uint8_t ExParaBlock::*const field = SwitchField(setting);
+    MyButton* button = &m_NoiseBlankerButton;
+    HostEvent event = HostEvent::NoiseBlanker;
+    if (setting == kAttenuatorSetting) {
+        ApplyAttenuator(on);
+        button = &m_AttenuatorButton;
+        event = HostEvent::Attenuator;
+    } else if (setting == kDitherSetting) {
+        ApplyDithering(on);
+        button = &m_DitheringButton;
+        event = HostEvent::Dither;
+    } else {
+        ApplyNoiseBlanker(on);
+    }
+    if (DeviceHandle() < 0) exPara.*field = static_cast<std::uint8_t>(on);
+    NotifyHost(event, exPara.*field, Window(), address);
+    if (ControlsAreOurs()) button->SetCheckState(exPara.*field, true);
     // Hosts that list the attenuator steps read GetActualAttIdx again.
-    TellHost(kStatusAttenuatorChanged);
+    if (setting == kAttenuatorSetting) TellHost(kStatusAttenuatorChanged);
 }
 
-void ReceiverPanel::RunDitheringChange(std::uint32_t on) {
-    ApplyDithering(on);
-    NotifyHost(HostEvent::Dither, exPara.dither, Window());
-    if (ControlsAreOurs()) m_DitheringButton.SetCheckState(exPara.dither, true);
-}
-
-void ReceiverPanel::RunNoiseBlankerChange(std::uint32_t on) {
-    ApplyNoiseBlanker(on);
-    NotifyHost(HostEvent::NoiseBlanker, exPara.noiseBlanker, Window());
-    if (ControlsAreOurs()) m_NoiseBlankerButton.SetCheckState(exPara.noiseBlanker, true);
-}
-
-void ReceiverPanel::RunSampleModeChange(int mode) {
+void ReceiverPanel::RunSampleModeChange(int mode, const ExParaBlock& address) {
     SelectSampleMode(mode);
     RefreshControls();
-    NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window());
+    NotifyHost(HostEvent::SampleMode, exPara.sampleMode, Window(), address);
 }
 
 // Wished clamped already: the record as asked holds what the change stores.
-void ReceiverPanel::RunLevelOffsetChange(int decibels) {
+void ReceiverPanel::RunLevelOffsetChange(int decibels, const ExParaBlock& address) {
     const auto offset = static_cast<std::int16_t>(decibels);
     exPara.levelOffset = offset;
     if (ControlsAreOurs()) ShowLevel(offset);
-    if (exPara.hostWindow != 0) {
-        NotifyHost(HostEvent::LevelOffset, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(offset)), Window());
+    if (address.hostWindow != 0) {
+        NotifyHost(HostEvent::LevelOffset, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(offset)), Window(),
+                   address);
     }
-    ApplyLevelOffset(offset);
+    ApplyLevelOffset(offset, address.hostWindow);
 }
 
-// A toggle wishes the opposite of the latest wish, and stores it even
+// A toggle wishes the opposite of the value as asked, and stores it even
 // without a receiver, so the host hears of the value the button shows.
-void ReceiverPanel::Toggle(int setting) {
-    Request([&](Wishes& wishes) {
-        wishes.Wish(setting, (WishedRecord(wishes).*SwitchField(setting) == 0 ? 1 : 0) | kToggled);
-    });
-}
-
-void ReceiverPanel::ToggleAttenuator() { Toggle(kAttenuatorSetting); }
-void ReceiverPanel::ToggleDithering() { Toggle(kDitherSetting); }
-void ReceiverPanel::ToggleNoiseBlanker() { Toggle(kNoiseBlankerSetting); }
+void ReceiverPanel::ToggleAttenuator() { ChangeSwitch(kAttenuatorSetting, 0, true); }
+void ReceiverPanel::ToggleDithering() { ChangeSwitch(kDitherSetting, 0, true); }
+void ReceiverPanel::ToggleNoiseBlanker() { ChangeSwitch(kNoiseBlankerSetting, 0, true); }
 
 void ReceiverPanel::RefreshControls() {
     Turn turn(*this);

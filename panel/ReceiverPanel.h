@@ -6,6 +6,7 @@
 #include "panel/WishedSettings.h"
 #include "panel/PanelDialog.h"
 #include "hostlink/ExParaBlock.h"
+#include "hostlink/HostNotifier.h"
 #include "receiver/ReceiverDevice.h"
 #include "widgets/MyButton.h"
 
@@ -17,13 +18,14 @@ namespace excalibur {
 //
 // Threads (docs/threads.md): the exports run on any of the host's threads,
 // the window's handlers on the panel's thread, the stream handler on the
-// driver's. Every request wishes a value for each setting it sets; whoever
-// holds the turn applies the wishes, oldest first, with the host's status
-// calls inside, so the latest request of each setting wins. One made from
-// inside a data callback is not waited for. Reads take only the published
-// record. Controls are changed on the panel's thread only; another thread
-// asks it to catch up. Showing and hiding never wait for an operation: they
-// record the wished visibility, which the panel's thread applies as it stands.
+// driver's. Every request wishes a value for each setting it sets and
+// applies them itself, in its turn in the order made, with the host's status
+// calls on its own thread, so the latest request of each setting wins. One
+// made from inside a data callback only wishes. Reads take only the
+// published record. Controls are changed on the panel's thread only; another
+// thread asks it to catch up. Showing and hiding never wait for an
+// operation: they record the wished visibility, which the panel's thread
+// applies as it stands.
 class ReceiverPanel : public PanelDialog, public ReceiverDevice {
 public:
     ReceiverPanel();
@@ -114,18 +116,33 @@ private:
         kNoiseBlankerSetting,
         kSettingCount
     };
-    // Marks a toggle's wish: it stores the value even without a receiver.
-    static constexpr Value kToggled = Value{1} << 40;
+    // The message by which the host hears of a setting's change, if any.
+    static bool EventOf(int setting, HostEvent& event);
     // The record's field of a switch setting (attenuator, dithering, noise blanker).
     static std::uint8_t ExParaBlock::*SwitchField(int setting);
-    void Toggle(int setting);
+    // A switch's value as the request stores it: without a receiver only a
+    // toggle stores, so another request wishes the value as asked before it.
+    Value SwitchWish(const Wishes& wishes, int setting, std::uint32_t on, bool toggle) const;
+    void ChangeSwitch(int setting, std::uint32_t on, bool toggle);
 
-    // Brings the receiver in line with the wishes, on the thread with the turn.
+    // What a request made on a thread that waits carries to its apply.
+    struct RequestContext : WishedSettings::Context {
+        // The record as asked at the request's place: where its messages go
+        // and whether the samples are scaled.
+        ExParaBlock record{};
+        // The host's record that the request stores.
+        ExParaBlock stored{};
+        // Set once its start applied: its tuning follows, to the frequency in force.
+        mutable bool started = false;
+    };
+
+    // Brings the receiver in line with a request, on the thread with the turn.
     class WishApplier : public WishedSettings::Applier {
     public:
         explicit WishApplier(ReceiverPanel& panel) : m_panel(panel) {}
         void Take(int setting) override;
-        void Apply(int setting, Value value) override;
+        void Apply(int setting, Value value, const WishedSettings::Context* context) override;
+        void Leave(int setting, const WishedSettings::Context* context) override;
         // Readers see what the operation changed once it ends.
         void AtTheEnd() override { PublishRecord(); }
 
@@ -134,17 +151,20 @@ private:
     };
 
     // Writes the request's wishes (write(Wishes&), under the wishes' lock)
-    // and has them applied; from inside a data call (on the driver's thread,
-    // which a stop waits for) it does not wait, and the panel's thread is
-    // asked to catch up.
+    // and applies them in its turn; from inside a data call (on the driver's
+    // thread, which a stop waits for) it only wishes, and the panel's thread
+    // is asked to catch up.
     template <typename Write>
-    void Request(Write write) {
+    void Request(Write write, ExParaBlock* stored = nullptr) {
         const bool insideDataCall = hostCallback.InsideDataCall();
+        RequestContext context;
         const auto writeAndTell = [&](Wishes& wishes) {
             write(wishes);
+            context.record = WishedRecord(wishes);
+            if (stored != nullptr) context.stored = *stored;
             PostForOvertaken(wishes.Overtook());
         };
-        if (m_wishes.Request(writeAndTell, !insideDataCall).sets != 0 && insideDataCall) RequestCatchUp();
+        if (m_wishes.Request(writeAndTell, !insideDataCall, &context).sets != 0 && insideDataCall) RequestCatchUp();
     }
     // An overtaken request still posts its message, with the value stored;
     // under the wishes' lock, so that nothing is posted once the unload began.
@@ -157,15 +177,14 @@ private:
     // and the sample mode they asked the receiver to run at.
     ExParaBlock WishedRecord(const Wishes& wishes) const;
     int WishedModeInForce(const Wishes& wishes) const;
-    // The wishes are the state just loaded: nothing older is applied.
-    void SettleWishesOnTheLoad();
+    // The load's values become the wishes, but where a later request wished.
+    void WishTheLoadedSettings();
 
-    // The setting operations' bodies, inside the turn.
-    void RunAttenuatorChange(std::uint32_t on);
-    void RunDitheringChange(std::uint32_t on);
-    void RunNoiseBlankerChange(std::uint32_t on);
-    void RunSampleModeChange(int mode);
-    void RunLevelOffsetChange(int decibels);
+    // The setting operations' bodies, inside the turn; their messages go as
+    // the record at the request's place addresses them.
+    void RunSwitchChange(int setting, std::uint32_t on, const ExParaBlock& address);
+    void RunSampleModeChange(int mode, const ExParaBlock& address);
+    void RunLevelOffsetChange(int decibels, const ExParaBlock& address);
 
     void ApplyVisibilityWish();
     // Unloading or destroyed: the receiver closed, the settings and position saved.
@@ -179,7 +198,7 @@ private:
 
     WishApplier m_applier{*this};
     WishedSettings m_wishes{kSettingCount, m_applier};
-    // Under the wishes' lock: the host's latest record; the one being applied.
+    // Under the wishes' lock: the host's latest record; a data call's being applied.
     ExParaBlock m_recordWish{};
     ExParaBlock m_recordToApply{};
     // Whether the wished attenuator, dithering, noise blanker and mode reach

@@ -21,9 +21,9 @@ void ServeSentMessages();
 
 enum class WhileWaiting { ServeSentMessages, ServeNothing };
 
-// One waiting thread's wake-up, set once by another thread. The waiter
-// sleeps until then and wakes only for what is sent to it, so a handed-over
-// turn costs no timer tick (a 1 ms sleep lasts up to 15.6 ms on Windows).
+// One waiting thread's wake-up, set by another thread. The waiter sleeps
+// until then and wakes only for what is sent to it, so a handed-over turn
+// costs no timer tick (a 1 ms sleep lasts up to 15.6 ms on Windows).
 class Wakeup {
 public:
     Wakeup();
@@ -31,8 +31,14 @@ public:
     Wakeup(const Wakeup&) = delete;
     Wakeup& operator=(const Wakeup&) = delete;
 
+    // Set and Reset under a lock of the waiter's, which it holds while it
+    // looks at what it waits for, so that no Set is lost.
     void Set();
-    void Wait(WhileWaiting whileWaiting);
+    void Reset();
+    // True once set. Serving, it returns false, unserved, as soon as
+    // something is sent to this thread: the caller serves it
+    // (ServeSentMessages), knowing that it runs other code meanwhile.
+    bool Wait(WhileWaiting whileWaiting);
 
 private:
     std::atomic<bool> set_{false};

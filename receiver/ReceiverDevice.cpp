@@ -184,9 +184,11 @@ void ReceiverDevice::ApplyNoiseBlanker(std::uint32_t on) {
 
 // With a host window the host scales the samples itself and learns the
 // offset only as a number.
-void ReceiverDevice::ApplyLevelOffset(std::int16_t decibels) {
+void ReceiverDevice::ApplyLevelOffset(std::int16_t decibels) { ApplyLevelOffset(decibels, exPara.hostWindow); }
+
+void ReceiverDevice::ApplyLevelOffset(std::int16_t decibels, std::uint32_t hostWindow) {
     const float newGain =
-        exPara.hostWindow != 0 ? 1.0f : static_cast<float>(std::pow(10.0, static_cast<double>(decibels) * 0.05));
+        hostWindow != 0 ? 1.0f : static_cast<float>(std::pow(10.0, static_cast<double>(decibels) * 0.05));
     gain.store(newGain, std::memory_order_relaxed);
 }
 

@@ -54,6 +54,8 @@ public:
     void ApplyAttenuator(std::uint32_t on);
     void ApplyDithering(std::uint32_t on);
     void ApplyNoiseBlanker(std::uint32_t on);
+    // The host scales the samples itself when it gave a window in hostWindow.
+    void ApplyLevelOffset(std::int16_t decibels, std::uint32_t hostWindow);
     void ApplyLevelOffset(std::int16_t decibels);
     // A status call, made once the host can read what it announces.
     static void TellHost(int status);

@@ -178,18 +178,16 @@ void Wakeup::Set() {
     system.posted.notify_all();
 }
 
+void Wakeup::Reset() { set_.store(false); }
+
 // The window system's own signal wakes the waiter: set, or sent to.
-void Wakeup::Wait(WhileWaiting whileWaiting) {
+bool Wakeup::Wait(WhileWaiting whileWaiting) {
     auto& system = headless::detail::System();
     const bool serve = whileWaiting == WhileWaiting::ServeSentMessages;
     std::unique_lock lock(system.mutex);
-    for (;;) {
-        system.posted.wait(lock, [&] { return set_.load() || (serve && headless::detail::SentToThisThread(system)); });
-        if (set_.load()) return;
-        lock.unlock();
-        ServeSentMessages();
-        lock.lock();
-    }
+    const auto sent = [&] { return serve && headless::detail::SentToThisThread(system); };
+    system.posted.wait(lock, [&] { return set_.load() || sent(); });
+    return !sent();
 }
 
 void PostToWindow(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {

@@ -24,12 +24,21 @@ void Wakeup::Set() {
     set_.store(true);
 }
 
-void Wakeup::Wait(WhileWaiting whileWaiting) {
+void Wakeup::Reset() {
+    set_.store(false);
+    if (event_ != nullptr) ResetEvent(event_);
+}
+
+bool Wakeup::Wait(WhileWaiting whileWaiting) {
     const bool serve = whileWaiting == WhileWaiting::ServeSentMessages;
-    while (!set_.load()) {
-        if (serve) ServeSentMessages();
+    for (;;) {
+        // Before the flag: MsgWaitForMultipleObjectsEx names the event first
+        // when both came, and the sender may be what the waiter waits for.
+        if (serve && (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0) return false;
+        if (set_.load()) return true;
         if (event_ == nullptr) {
             Sleep(1);
+            if (serve) return false;
         } else if (serve) {
             MsgWaitForMultipleObjectsEx(1, &event_, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         } else {

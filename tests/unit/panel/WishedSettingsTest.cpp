@@ -21,9 +21,12 @@ const char* const kNames[] = {"record", "stream", "tune", "att"};
 struct Journal : WishedSettings::Applier {
     std::string entries;
     std::function<void(int setting, WishedSettings::Value value)> inside;
-    void Apply(int setting, WishedSettings::Value value) override {
+    void Apply(int setting, WishedSettings::Value value, const WishedSettings::Context*) override {
         entries += std::string(kNames[setting]) + "=" + std::to_string(value) + " ";
         if (inside) inside(setting, value);
+    }
+    void Leave(int setting, const WishedSettings::Context*) override {
+        entries += std::string("left-") + kNames[setting] + " ";
     }
 };
 
@@ -94,13 +97,37 @@ TEST(WishedSettingsTest, TheLatestRequestOfEachSettingWins) {
                  true);
          },
          "stream=1 tune=5 att=0 "},
-        {"settled values are not applied, and overtake what was wished before",
+        {"a value found in force is not applied, and a later wish stays",
+         [](WishedSettings& s, Journal& j) {
+             ASSERT_EQ(s.Enter(), 1);
+             Wish(s, j, kAttenuator, 1, false);
+             s.Found(kAttenuator, 0);
+             s.Found(kTune, 3);
+             s.Leave();
+             Operate(s, j);
+             s.Request([](Wishes& w) { w.Wish(kTune, w.Latest(kTune) + 1); }, true);
+         },
+         "att=1 body tune=4 "},
+        {"a setting that a later request applied first is left to it",
+         [](WishedSettings& s, Journal& j) {
+             j.inside = [&](int setting, WishedSettings::Value value) {
+                 if (setting == kTune && value == 1) Wish(s, j, kAttenuator, 0, true);
+             };
+             s.Request(
+                 [](Wishes& w) {
+                     w.Wish(kTune, 1);
+                     w.Wish(kAttenuator, 1);
+                 },
+                 true);
+         },
+         "tune=1 att=0 left-att "},
+        {"one that finds its value asked for already returns once a holder applied it",
          [](WishedSettings& s, Journal& j) {
              Wish(s, j, kAttenuator, 1, false);
-             s.Settle([](Wishes& w) { w.Wish(kAttenuator, 0); });
-             Operate(s, j);
+             s.Request([](Wishes& w) { w.AwaitLatest(kAttenuator); }, true);
+             j.entries += "returned ";
          },
-         "body "},
+         "att=1 returned "},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
