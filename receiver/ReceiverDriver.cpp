@@ -34,11 +34,11 @@ void PowerDown(const g31ddc::ReceiverApi& api, std::int32_t handle, const char**
 
 bool StartDdc1(const g31ddc::ReceiverApi& api, std::int32_t handle, std::uint32_t typeIndex,
                const g31ddc::StreamCallbacks& callbacks, std::uintptr_t userData, std::uint32_t pairsPerBlock,
-               const char** failedCall) {
+               const char** failedCall, bool mwFilter) {
     if (failedCall != nullptr) *failedCall = nullptr;
     PowerUp(api, handle, failedCall);
     Note(api.SetDDC1(handle, typeIndex), "SetDDC1", failedCall);
-    Note(api.SetMWFilter(handle, 0), "SetMWFilter", failedCall);
+    Note(api.SetMWFilter(handle, mwFilter ? 1 : 0), "SetMWFilter", failedCall);
     Note(api.SetCallbacks(handle, &callbacks, userData), "SetCallbacks", failedCall);
     const std::int32_t started = api.StartDDC1(handle, pairsPerBlock);
     Note(started, "StartDDC1", failedCall);

@@ -26,13 +26,14 @@ const char* ResolveEntryPoints(g31ddc::ReceiverApi& api, void* library, SymbolRe
 void PowerUp(const g31ddc::ReceiverApi& api, std::int32_t handle, const char** failedCall = nullptr);
 void PowerDown(const g31ddc::ReceiverApi& api, std::int32_t handle, const char** failedCall = nullptr);
 
-// Powers up, selects the DDC1 type, registers the handler with its user data
-// and starts blocks of the given size. False when the driver refused to start.
-// With failedCall, the name of the first call that failed (null if none) is
-// stored there; every call is made either way.
+// Powers up, selects the DDC1 type, sets the medium-wave filter (off unless
+// asked), registers the handler with its user data and starts blocks of the
+// given size. False when the driver refused to start. With failedCall, the
+// name of the first call that failed (null if none) is stored there; every
+// call is made either way.
 bool StartDdc1(const g31ddc::ReceiverApi& api, std::int32_t handle, std::uint32_t typeIndex,
                const g31ddc::StreamCallbacks& callbacks, std::uintptr_t userData, std::uint32_t pairsPerBlock,
-               const char** failedCall = nullptr);
+               const char** failedCall = nullptr, bool mwFilter = false);
 
 // Once it returns true, the handler is not called again; false when the
 // driver's StopDDC1 failed.

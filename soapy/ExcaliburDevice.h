@@ -23,8 +23,12 @@ inline constexpr const char* kModel = "WR-G31DDC";
 inline constexpr const char* kDefaultLibrary = "libg31ddcapi.so";
 inline constexpr const char* kAntenna = "RX";
 inline constexpr const char* kAttenuatorGain = "ATT";
-inline constexpr const char* kTuner = "RF";  // the one frequency element
-inline constexpr std::size_t kSwitchCount = 2;
+inline constexpr const char* kTuner = "RF";
+inline constexpr const char* kCorrection = "CORR";  // the frequency correction, in ppm
+inline constexpr double kMaxCorrectionPpm = 1000.0;
+// The settings that switch a part of the receiver on or off, in the order of
+// the settings table.
+enum Switch : std::size_t { kDither, kNoiseBlanker, kMwFilter, kSwitchCount };
 inline constexpr std::size_t kRingSlots = 128;  // the `buffers` stream argument's default
 inline constexpr std::size_t kMinRingSlots = 2;
 inline constexpr std::size_t kMaxRingSlots = 4096;
@@ -38,9 +42,11 @@ inline constexpr std::size_t kMaxRingSlots = 4096;
 // them and wait for them to leave before they free anything.
 class ExcaliburDevice : public SoapySDR::Device {
 public:
-    // Opens the receiver through the library; throws std::runtime_error when
-    // the library does not load, lacks an entry point or opens no receiver.
-    explicit ExcaliburDevice(const std::string& libraryPath);
+    // Opens the receiver through the library and applies the settings named
+    // in `args`; throws std::runtime_error when the library does not load,
+    // lacks an entry point or opens no receiver, and a setting's error for a
+    // value it does not take.
+    explicit ExcaliburDevice(const std::string& libraryPath, const SoapySDR::Kwargs& args = {});
     ~ExcaliburDevice() override;
 
     std::string getDriverKey() const override;
@@ -69,6 +75,10 @@ public:
     double getFrequency(int direction, std::size_t channel, const std::string& name) const override;
     SoapySDR::RangeList getFrequencyRange(int direction, std::size_t channel) const override;
     SoapySDR::RangeList getFrequencyRange(int direction, std::size_t channel, const std::string& name) const override;
+    // In ppm, as element CORR too: positive when the receiver's reference runs fast.
+    bool hasFrequencyCorrection(int direction, std::size_t channel) const override;
+    void setFrequencyCorrection(int direction, std::size_t channel, double ppm) override;
+    double getFrequencyCorrection(int direction, std::size_t channel) const override;
 
     void setSampleRate(int direction, std::size_t channel, double rate) override;
     double getSampleRate(int direction, std::size_t channel) const override;
@@ -145,6 +155,8 @@ private:
     static bool IsReceiveChannel(int direction, std::size_t channel);
     static void RequireReceiveChannel(int direction, std::size_t channel);
     void ApplyDefaults();
+    void ApplyDeviceArguments(const SoapySDR::Kwargs& args);
+    void Tune(double centre, double ppm);
     void ApplyAttenuator(bool on);
     // Holding `control`: the live stream this handle names, or null.
     RxStream* StreamOf(SoapySDR::Stream* handle) const;
@@ -160,11 +172,12 @@ private:
     Ddc1Rates rates;  // found at open, never changed after: read without a lock
 
     mutable std::mutex control;
-    double frequency = 7050000.0;
-    Ddc1Rate ddc1;                // the rate in force and its type
-    std::uint32_t bandwidth = 0;  // of the DDC1 type in force, as the driver reports it
+    double frequency = 7050000.0;  // the centre asked for
+    double correctionPpm = 0.0;
+    std::uint32_t tunedFrequency = 7050000;  // what the receiver is tuned to for it
+    Ddc1Rate ddc1;                           // the rate in force and its type
+    std::uint32_t bandwidth = 0;             // of the DDC1 type in force, as the driver reports it
     bool attenuator = false;
-    // Dithering and the noise blanker, in the order of the settings table.
     std::array<bool, kSwitchCount> switchOn{};
     g31ddc::StreamCallbacks callbacks{};
     // The stream the driver's handler writes to, from before its start until

@@ -30,7 +30,7 @@ SoapySDR::KwargsList FindExcalibur(const SoapySDR::Kwargs& args) {
     return {result};
 }
 
-SoapySDR::Device* MakeExcalibur(const SoapySDR::Kwargs& args) { return new ExcaliburDevice(LibraryPath(args)); }
+SoapySDR::Device* MakeExcalibur(const SoapySDR::Kwargs& args) { return new ExcaliburDevice(LibraryPath(args), args); }
 
 const SoapySDR::Registry registration(kDriverKey, &FindExcalibur, &MakeExcalibur, SOAPY_SDR_ABI_VERSION);
 const SoapySDR::ModuleVersion version(kModuleVersion);

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "receiver/ReceiverDriver.h"
@@ -39,9 +40,31 @@ constexpr SwitchSetting kSwitches[] = {
      &g31ddc::ReceiverApi::SetDithering},
     {"noise_blanker", "Noise blanker", "ADC noise blanker: removes impulse noise", "SetADCNoiseBlanker",
      &g31ddc::ReceiverApi::SetADCNoiseBlanker},
+    {"mw_filter", "Medium-wave filter",
+     "Medium-wave filter: keeps AM broadcast stations from overloading the input on HF", "SetMWFilter",
+     &g31ddc::ReceiverApi::SetMWFilter},
 };
 
 static_assert(std::size(kSwitches) == kSwitchCount);
+static_assert(std::string_view(kSwitches[kMwFilter].key) == "mw_filter", "the stream's start reads it by index");
+
+// "dither, noise_blanker and mw_filter", for messages.
+std::string SettingNames() {
+    std::string names;
+    for (std::size_t index = 0; index < kSwitchCount; ++index) {
+        if (index > 0) names += index + 1 < kSwitchCount ? ", " : " and ";
+        names += kSwitches[index].key;
+    }
+    return names;
+}
+
+// Device arguments that are not settings and pass without a word: the
+// module's own, SoapySDR's and SoapyRemote's, and gr-osmosdr's.
+bool IsKnownDeviceArgument(const std::string& key) {
+    static const std::string_view kKnown[] = {"driver", "label", "library", "soapy_remote_no_deeper",
+                                              "remote", "soapy", "nchan"};
+    return key.rfind("remote:", 0) == 0 || std::find(std::begin(kKnown), std::end(kKnown), key) != std::end(kKnown);
+}
 
 // The switch's index in the table; kSwitchCount when there is none.
 std::size_t FindSwitch(const std::string& key) {
@@ -76,7 +99,18 @@ void KeepForDriver(DriverLibrary library, std::shared_ptr<void> stream) {
     kept->push_back({std::move(library), std::move(stream)});
 }
 
-std::string Hz(double hertz) { return std::to_string(static_cast<long long>(hertz)) + " Hz"; }
+// Formatted, not cast: a client's value may be beyond any integer.
+std::string Hz(double hertz) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(0) << hertz << " Hz";
+    return text.str();
+}
+
+std::string Ppm(double ppm) {
+    std::ostringstream text;
+    text << ppm << " ppm";
+    return text.str();
+}
 
 std::string OnOff(bool on) { return on ? "true" : "false"; }
 
@@ -92,7 +126,7 @@ void ExcaliburDevice::RequireReceiveChannel(int direction, std::size_t channel) 
     }
 }
 
-ExcaliburDevice::ExcaliburDevice(const std::string& libraryPath)
+ExcaliburDevice::ExcaliburDevice(const std::string& libraryPath, const SoapySDR::Kwargs& args)
     : library(libraryPath), handle(library.Api().OpenDevice(-1)) {
     if (handle < 0) {
         Fail("excalibur: the driver library " + libraryPath + " opened no receiver (OpenDevice failed)");
@@ -102,6 +136,7 @@ ExcaliburDevice::ExcaliburDevice(const std::string& libraryPath)
         rates = Ddc1Rates::Discover(library.Api(), handle);
         ddc1 = rates.Default();
         ApplyDefaults();
+        ApplyDeviceArguments(args);
     } catch (const std::exception&) {
         library.Api().CloseDevice(handle);
         throw;
@@ -135,6 +170,20 @@ void ExcaliburDevice::ApplyDefaults() {
     }
     if (api.SetDDC1(handle, ddc1.typeIndex) == 0) Fail(CallFailed("SetDDC1", Hz(ddc1.sampleRate)) + " at open");
     ReadDdc1Type();
+}
+
+// gr-osmosdr (gqrx) has no settings panel for a SoapySDR device: its device
+// string is the only place to name them.
+void ExcaliburDevice::ApplyDeviceArguments(const SoapySDR::Kwargs& args) {
+    for (const auto& setting : kSwitches) {
+        if (const auto found = args.find(setting.key); found != args.end()) writeSetting(found->first, found->second);
+    }
+    for (const auto& [key, value] : args) {
+        if (FindSwitch(key) == kSwitchCount && !IsKnownDeviceArgument(key)) {
+            Warn("excalibur: device argument " + key + "=" + value + " is not known and is ignored; the settings are " +
+                 SettingNames());
+        }
+    }
 }
 
 // Holding `control`: the bandwidth of the DDC1 type in force, and its rate.
@@ -228,40 +277,59 @@ SoapySDR::Range ExcaliburDevice::getGainRange(int direction, std::size_t channel
 
 std::vector<std::string> ExcaliburDevice::listFrequencies(int direction, std::size_t channel) const {
     if (!IsReceiveChannel(direction, channel)) return Device::listFrequencies(direction, channel);
-    return {kTuner};
+    return {kTuner, kCorrection};
 }
 
 void ExcaliburDevice::setFrequency(int direction, std::size_t channel, double hertz, const SoapySDR::Kwargs& args) {
     setFrequency(direction, channel, kTuner, hertz, args);
 }
 
-// Out-of-range values are clamped, as the plug-in does, with a warning.
 void ExcaliburDevice::setFrequency(int direction, std::size_t channel, const std::string& name, double hertz,
                                    const SoapySDR::Kwargs&) {
     RequireReceiveChannel(direction, channel);
-    RequireElement(name, "frequency element", kTuner);
-    const double wanted = std::round(FiniteValue(hertz, "the frequency"));
+    if (name == kCorrection) {
+        setFrequencyCorrection(direction, channel, hertz);
+        return;
+    }
+    if (name != kTuner) {
+        throw std::invalid_argument("excalibur: no frequency element " + name + "; the elements are " + kTuner +
+                                    " and " + kCorrection);
+    }
+    const double centre = FiniteValue(hertz, "the frequency");
+    std::lock_guard lock(control);
+    Tune(centre, correctionPpm);
+}
+
+// Holding `control`. A receiver whose reference runs fast by `ppm` shows
+// `centre` when tuned to centre / (1 + ppm·1e-6), in its steps of 1 Hz.
+// Out-of-range values are clamped, as the plug-in does, with a warning.
+void ExcaliburDevice::Tune(double centre, double ppm) {
+    const double wanted = std::round(centre / (1.0 + ppm * 1e-6));
     const double clamped =
         std::clamp(wanted, static_cast<double>(driver::kMinFrequency), static_cast<double>(driver::kMaxFrequency));
     if (clamped != wanted) {
-        Warn("excalibur: " + Hz(wanted) + " is outside the receiver's " + Hz(driver::kMinFrequency) + " to " +
-             Hz(driver::kMaxFrequency) + "; tuned to " + Hz(clamped));
+        const std::string corrected = ppm == 0 ? "" : " (" + Hz(centre) + " corrected by " + Ppm(ppm) + ")";
+        Warn("excalibur: " + Hz(wanted) + corrected + " is outside the receiver's " + Hz(driver::kMinFrequency) +
+             " to " + Hz(driver::kMaxFrequency) + "; tuned to " + Hz(clamped));
     }
-    std::lock_guard lock(control);
     if (library.Api().SetFrequency(handle, 0, static_cast<std::uint32_t>(clamped)) == 0) {
-        Fail(CallFailed("SetFrequency", Hz(clamped)) + "; the receiver stays at " + Hz(frequency));
+        Fail(CallFailed("SetFrequency", Hz(clamped)) + "; the receiver stays at " + Hz(tunedFrequency));
     }
-    frequency = clamped;
+    frequency = centre;
+    correctionPpm = ppm;
+    tunedFrequency = static_cast<std::uint32_t>(clamped);
 }
 
 double ExcaliburDevice::getFrequency(int direction, std::size_t channel) const {
     return getFrequency(direction, channel, kTuner);
 }
 
+// The centre the receiver shows, as tuned in its steps and range.
 double ExcaliburDevice::getFrequency(int direction, std::size_t channel, const std::string& name) const {
+    if (IsReceiveChannel(direction, channel) && name == kCorrection) return getFrequencyCorrection(direction, channel);
     if (!IsReceiveChannel(direction, channel) || name != kTuner) return Device::getFrequency(direction, channel, name);
     std::lock_guard lock(control);
-    return frequency;
+    return tunedFrequency * (1.0 + correctionPpm * 1e-6);
 }
 
 SoapySDR::RangeList ExcaliburDevice::getFrequencyRange(int direction, std::size_t channel) const {
@@ -270,20 +338,46 @@ SoapySDR::RangeList ExcaliburDevice::getFrequencyRange(int direction, std::size_
 
 SoapySDR::RangeList ExcaliburDevice::getFrequencyRange(int direction, std::size_t channel,
                                                        const std::string& name) const {
+    if (IsReceiveChannel(direction, channel) && name == kCorrection)
+        return {SoapySDR::Range(-kMaxCorrectionPpm, kMaxCorrectionPpm)};
     if (!IsReceiveChannel(direction, channel) || name != kTuner)
         return Device::getFrequencyRange(direction, channel, name);
     return {SoapySDR::Range(driver::kMinFrequency, driver::kMaxFrequency)};
 }
 
+bool ExcaliburDevice::hasFrequencyCorrection(int direction, std::size_t channel) const {
+    return IsReceiveChannel(direction, channel);
+}
+
+// Beyond the range is clamped with a warning, as a frequency is.
+void ExcaliburDevice::setFrequencyCorrection(int direction, std::size_t channel, double ppm) {
+    RequireReceiveChannel(direction, channel);
+    const double wanted = FiniteValue(ppm, "the frequency correction");
+    const double clamped = std::clamp(wanted, -kMaxCorrectionPpm, kMaxCorrectionPpm);
+    if (clamped != wanted) {
+        Warn("excalibur: a frequency correction of " + Ppm(wanted) + " is outside " + Ppm(-kMaxCorrectionPpm) + " to " +
+             Ppm(kMaxCorrectionPpm) + "; corrected by " + Ppm(clamped));
+    }
+    std::lock_guard lock(control);
+    Tune(frequency, clamped);
+}
+
+double ExcaliburDevice::getFrequencyCorrection(int direction, std::size_t channel) const {
+    if (!IsReceiveChannel(direction, channel)) return Device::getFrequencyCorrection(direction, channel);
+    std::lock_guard lock(control);
+    return correctionPpm;
+}
+
 void ExcaliburDevice::setSampleRate(int direction, std::size_t channel, double rate) {
     RequireReceiveChannel(direction, channel);
     const Ddc1Rate* wanted = rates.Find(rate);
-    // A near rate in its place would skew a client that does not read the rate back.
+    // A near rate in its place would skew a client that does not read the rate
+    // back; gqrx goes on after a std::runtime_error, and ends at any other.
     if (wanted == nullptr) {
         std::ostringstream asked;
         asked << std::setprecision(12) << rate;
-        throw std::invalid_argument("excalibur: sample rate " + asked.str() + " Hz is not offered; choose " +
-                                    rates.List());
+        throw std::runtime_error("excalibur: sample rate " + asked.str() + " Hz is not offered; choose " +
+                                 rates.List());
     }
     std::lock_guard lock(control);
     RxStream* running = RunningStream();
@@ -343,7 +437,7 @@ SoapySDR::ArgInfoList ExcaliburDevice::getSettingInfo() const {
 void ExcaliburDevice::writeSetting(const std::string& key, const std::string& value) {
     const std::size_t index = FindSwitch(key);
     if (index == kSwitchCount)
-        throw std::invalid_argument("excalibur: no setting " + key + "; the settings are dither and noise_blanker");
+        throw std::invalid_argument("excalibur: no setting " + key + "; the settings are " + SettingNames());
     const bool on = ParseSwitch(key, value);
     std::lock_guard lock(control);
     if ((library.Api().*kSwitches[index].entryPoint)(handle, on ? 1 : 0) == 0) {

@@ -209,9 +209,9 @@ const char* ExcaliburDevice::StartDriverStream() {
         driverStream = stream;
     }
     const char* failed = nullptr;
-    const bool started =
-        driver::StartDdc1(library.Api(), handle, ddc1.typeIndex, callbacks,
-                          reinterpret_cast<std::uintptr_t>(driverStream.get()), BlockPairs(ddc1.sampleRate), &failed);
+    const bool started = driver::StartDdc1(library.Api(), handle, ddc1.typeIndex, callbacks,
+                                           reinterpret_cast<std::uintptr_t>(driverStream.get()),
+                                           BlockPairs(ddc1.sampleRate), &failed, switchOn[kMwFilter]);
     if (!started) driverStream.reset();
     if (started && failed != nullptr) StopDriverStream();
     ReadDdc1Type();

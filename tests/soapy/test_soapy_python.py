@@ -26,7 +26,14 @@ class ExcaliburThroughPython(unittest.TestCase):
         handle, cls.log = tempfile.mkstemp(prefix="soapy-sim-log")
         os.close(handle)
         os.environ["G31DDC_SIM_LOG"] = cls.log
-        cls.device = SoapySDR.Device({"driver": "excalibur", "library": SIMULATOR})
+        # As gqrx names them: its device string is its only way to settings.
+        cls.device = SoapySDR.Device({"soapy": "0", "driver": "excalibur", "library": SIMULATOR, "dither": "true",
+                                      "noise_blanker": "true"})
+        cls.opened_with = [cls.device.readSetting(key) for key in ("dither", "noise_blanker", "mw_filter")]
+        with open(cls.log) as log:
+            cls.open_calls = [line.strip() for line in log if line.startswith(("SetDithering", "SetADCNoise"))]
+        cls.device.writeSetting("dither", "false")
+        cls.device.writeSetting("noise_blanker", "false")
 
     @classmethod
     def tearDownClass(cls):
@@ -67,6 +74,12 @@ class ExcaliburThroughPython(unittest.TestCase):
         _, attenuated = self.peak()
         self.assertAlmostEqual(level - attenuated, 21.0, delta=0.5)
 
+    def test_settings_in_the_device_string_are_applied_after_the_defaults_at_open(self):
+        print(f"\nopened with dither=true,noise_blanker=true: {self.open_calls}; read back {self.opened_with}")
+        self.assertEqual(self.open_calls, ["SetDithering 0 0", "SetADCNoiseBlanker 0 0", "SetDithering 0 1",
+                                           "SetADCNoiseBlanker 0 1"])
+        self.assertEqual(self.opened_with, ["true", "true", "false"])
+
     def test_the_settings_reach_the_receiver(self):
         self.device.writeSetting("dither", "true")
         self.device.writeSetting("noise_blanker", "true")
@@ -79,7 +92,7 @@ class ExcaliburThroughPython(unittest.TestCase):
 
     def test_the_settings_are_on_the_channel_as_gnu_radio_looks_for_them(self):
         keys = [info.key for info in self.device.getSettingInfo(SOAPY_SDR_RX, 0)]
-        self.assertEqual(keys, ["dither", "noise_blanker"])
+        self.assertEqual(keys, ["dither", "noise_blanker", "mw_filter"])
         self.device.writeSetting(SOAPY_SDR_RX, 0, "dither", "true")
         self.assertEqual(self.device.readSetting("dither"), "true")
         self.assertEqual(self.device.readSetting(SOAPY_SDR_RX, 0, "dither"), "true")
@@ -97,6 +110,11 @@ class ExcaliburThroughPython(unittest.TestCase):
         self.assertEqual(second.timeNs - first.timeNs, first.ret * 5000)  # 200 kHz
 
     def test_a_rate_change_while_streaming_goes_on_at_the_new_rate(self):
+        # A rate the receiver lacks: RuntimeError (std::runtime_error, which gqrx survives), the rate in force kept.
+        with self.assertRaisesRegex(RuntimeError, "192000 Hz is not offered; choose 20000, ") as refused:
+            self.device.setSampleRate(SOAPY_SDR_RX, 0, 192000)
+        print(f"\nsetSampleRate(192000): {type(refused.exception).__name__}: {refused.exception}")
+        self.assertEqual(self.device.getSampleRate(SOAPY_SDR_RX, 0), 200000)
         self.device.setSampleRate(SOAPY_SDR_RX, 0, 1000000)
         capture.read(self.device, self.stream, 100000)
         self.device.setSampleRate(SOAPY_SDR_RX, 0, 100000)

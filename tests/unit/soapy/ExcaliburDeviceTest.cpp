@@ -232,8 +232,9 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     for (int type = 0; type < 17; ++type) {
         open.insert(open.end(), {"SetDDC1 0 " + std::to_string(type), "GetDDC1 0 non-null non-null"});
     }
-    open.insert(open.end(), {"SetDDC1 0 17", "SetFrequency 0 0 7050000", "SetAttenuator 0 0", "SetDithering 0 0",
-                             "SetADCNoiseBlanker 0 0", "SetDDC1 0 9", "GetDDC1 0 non-null non-null"});
+    open.insert(open.end(),
+                {"SetDDC1 0 17", "SetFrequency 0 0 7050000", "SetAttenuator 0 0", "SetDithering 0 0",
+                 "SetADCNoiseBlanker 0 0", "SetMWFilter 0 0", "SetDDC1 0 9", "GetDDC1 0 non-null non-null"});
     EXPECT_EQ(TakeLog(), open);
 
     device->setFrequency(SOAPY_SDR_RX, 0, 5.0);
@@ -256,7 +257,59 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
                        "WARNING excalibur: 60000000 Hz is outside the receiver's 10 Hz to 50000000 Hz; "
                        "tuned to 50000000 Hz"}));
 
+    // The correction (librtlsdr's sign) retunes at once, set before or after
+    // the frequency: the receiver shows the centre asked for, within its 1 Hz
+    // step, unless its range ends first. The overall frequency has no CORR.
+    const struct {
+        std::function<void()> set;
+        Strings tuned;
+        double ppm, shown;
+        Strings messages;
+    } corrections[] = {
+        {[&] { device->setFrequencyCorrection(SOAPY_SDR_RX, 0, 2.5); },
+         {"SetFrequency 0 0 7099983"},
+         2.5,
+         7100000.4,
+         {}},
+        {[&] { device->setFrequency(SOAPY_SDR_RX, 0, "CORR", -1.0); },
+         {"SetFrequency 0 0 7100008"},
+         -1.0,
+         7100000.4,
+         {}},
+        {[&] { device->setFrequency(SOAPY_SDR_RX, 0, 14e6); }, {"SetFrequency 0 0 14000014"}, -1.0, 14e6, {}},
+        {[&] { device->setFrequencyCorrection(SOAPY_SDR_RX, 0, 2000.0); },
+         {"SetFrequency 0 0 13986014"},
+         1000.0,
+         14e6,
+         {"WARNING excalibur: a frequency correction of 2000 ppm is outside -1000 ppm to 1000 ppm; corrected by 1000 "
+          "ppm"}},
+        {[&] {
+             device->setFrequency(SOAPY_SDR_RX, 0, "CORR", -1000.0);
+             device->setFrequency(SOAPY_SDR_RX, 0, 5e7);
+         },
+         {"SetFrequency 0 0 14014014", "SetFrequency 0 0 50000000"},
+         -1000.0,
+         49950000.0,
+         {"WARNING excalibur: 50050050 Hz (50000000 Hz corrected by -1000 ppm) is outside the receiver's 10 Hz to "
+          "50000000 Hz; tuned to 50000000 Hz"}},
+    };
+    EXPECT_TRUE(device->hasFrequencyCorrection(SOAPY_SDR_RX, 0));
+    for (const auto& row : corrections) {
+        row.set();
+        EXPECT_EQ(TakeLog(), row.tuned);
+        EXPECT_EQ(device->getFrequencyCorrection(SOAPY_SDR_RX, 0), row.ppm) << row.tuned.back();
+        EXPECT_EQ(device->getFrequency(SOAPY_SDR_RX, 0, "CORR"), row.ppm) << row.tuned.back();
+        EXPECT_NEAR(device->getFrequency(SOAPY_SDR_RX, 0), row.shown, 0.5) << row.tuned.back();
+        EXPECT_EQ(device->getFrequency(SOAPY_SDR_RX, 0, "RF"), device->getFrequency(SOAPY_SDR_RX, 0));
+        EXPECT_EQ(TakeMessages(), row.messages) << row.tuned.back();
+    }
+    std::printf("correction -1000 ppm, setFrequency(50 MHz): tuned %s, getFrequency %.1f Hz\n",
+                corrections[4].tuned.back().c_str(), device->getFrequency(SOAPY_SDR_RX, 0));
+    EXPECT_EQ(device->getFrequencyRange(SOAPY_SDR_RX, 0, "CORR").at(0).minimum(), -1000.0);
+
     EXPECT_THROW(device->setFrequency(SOAPY_SDR_RX, 0, NAN), std::invalid_argument);
+    EXPECT_THROW(device->setFrequencyCorrection(SOAPY_SDR_RX, 0, NAN), std::invalid_argument);
+    EXPECT_THROW(device->setFrequency(SOAPY_SDR_RX, 0, "IF", 0.0), std::invalid_argument);
     EXPECT_THROW(device->setGain(SOAPY_SDR_RX, 0, "LNA", 0.0), std::invalid_argument);
     EXPECT_THROW(device->writeSetting("dither", "maybe"), std::invalid_argument);
     EXPECT_THROW(device->writeSetting("agc", "true"), std::invalid_argument);
@@ -266,8 +319,8 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
     // answers as SoapySDR's Device base does.
     EXPECT_EQ(device->getGain(SOAPY_SDR_RX, 0, "LNA"), 0.0);
     EXPECT_EQ(device->getGainRange(SOAPY_SDR_RX, 0, "LNA").maximum(), 0.0);
-    EXPECT_EQ(device->getFrequency(SOAPY_SDR_RX, 0, "CORR"), 0.0);
-    EXPECT_TRUE(device->getFrequencyRange(SOAPY_SDR_RX, 0, "CORR").empty());
+    EXPECT_EQ(device->getFrequency(SOAPY_SDR_RX, 0, "IF"), 0.0);
+    EXPECT_TRUE(device->getFrequencyRange(SOAPY_SDR_RX, 0, "IF").empty());
     EXPECT_EQ(device->readSetting("agc"), "");
     EXPECT_EQ(device->getHardwareTime("gps"), 0);
 
@@ -334,11 +387,14 @@ TEST_F(SoapyDeviceTest, EveryRateOfTheDriverIsOfferedAndSetsItsDdc1Type) {
             EXPECT_EQ(timed.failures, 0);
         }
     }
-    for (const double refused : {300000.0, 5e6, 20000.5}) {
+    // std::runtime_error, which gqrx survives.
+    for (const double refused : {192000.0, 5e6, 20000.5}) {
         try {
             device->setSampleRate(SOAPY_SDR_RX, 0, refused);
             ADD_FAILURE() << refused << " Hz accepted";
-        } catch (const std::invalid_argument& error) {
+        } catch (const std::invalid_argument&) {
+            ADD_FAILURE() << refused << " Hz refused with std::invalid_argument";
+        } catch (const std::runtime_error& error) {
             EXPECT_NE(std::string(error.what()).find("choose 20000, 32000, 40000, 50000, 64000, "), std::string::npos);
         }
     }
@@ -368,12 +424,15 @@ TEST_F(SoapyDeviceTest, TheStreamGoesOnAtANewRateWithContinuousTimeAndEndsWithDe
     EXPECT_THROW(device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32, {0}, {}), std::runtime_error);
     device.setSampleRate(SOAPY_SDR_RX, 0, 1e6);
     TakeLog();
+    // The medium-wave filter at once, and at every start and restart.
+    device.writeSetting("mw_filter", "true");
+    EXPECT_EQ(TakeLog(), (Strings{"SetMWFilter 0 1"}));
 
     ASSERT_EQ(device.activateStream(stream, 0, 0, 0), 0);
     const Strings start = TakeLog();
     ASSERT_EQ(start.size(), 8u);
     EXPECT_EQ(Strings(start.begin(), start.begin() + 5),
-              (Strings{"GetPower 0 non-null", "SetPower 0 1", "SetLED 0 1", "SetDDC1 0 16", "SetMWFilter 0 0"}));
+              (Strings{"GetPower 0 non-null", "SetPower 0 1", "SetLED 0 1", "SetDDC1 0 16", "SetMWFilter 0 1"}));
     EXPECT_EQ(start[5].rfind("SetCallbacks 0 non-null ", 0), 0u);
     EXPECT_EQ(start[6], "StartDDC1 0 4096");
     EXPECT_EQ(start[7], "GetDDC1 0 non-null non-null");
@@ -405,6 +464,7 @@ TEST_F(SoapyDeviceTest, TheStreamGoesOnAtANewRateWithContinuousTimeAndEndsWithDe
     ASSERT_EQ(restart.size(), 9u);
     EXPECT_EQ(Strings(restart.begin(), restart.begin() + 2), (Strings{"StopDDC1 0", "SetCallbacks 0 0 0"}));
     EXPECT_EQ(restart[4], "SetDDC1 0 3");
+    EXPECT_EQ(restart[5], "SetMWFilter 0 1");
     EXPECT_EQ(restart[7], "StartDDC1 0 2048");  // 41 ms
     readPairs(20000);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - changed).count();
@@ -739,18 +799,76 @@ TEST_F(SoapyDeviceTest, TheSettingsAreListedReadAndWrittenOnTheChannelAsOnTheDev
         for (const auto& info : list) found.push_back(info.key);
         return found;
     };
-    EXPECT_EQ(keys(device.getSettingInfo()), (Strings{"dither", "noise_blanker"}));
-    EXPECT_EQ(keys(device.getSettingInfo(SOAPY_SDR_RX, 0)), (Strings{"dither", "noise_blanker"}));
+    EXPECT_EQ(keys(device.getSettingInfo()), (Strings{"dither", "noise_blanker", "mw_filter"}));
+    EXPECT_EQ(keys(device.getSettingInfo(SOAPY_SDR_RX, 0)), (Strings{"dither", "noise_blanker", "mw_filter"}));
     device.writeSetting(SOAPY_SDR_RX, 0, "dither", "true");
     device.writeSetting("noise_blanker", "true");
     device.writeSetting(SOAPY_SDR_RX, 0, "noise_blanker", "false");
+    device.writeSetting(SOAPY_SDR_RX, 0, "mw_filter", "1");
     EXPECT_EQ(device.readSetting("dither"), "true");
     EXPECT_EQ(device.readSetting(SOAPY_SDR_RX, 0, "dither"), "true");
     EXPECT_EQ(device.readSetting(SOAPY_SDR_RX, 0, "noise_blanker"), "false");
+    EXPECT_EQ(device.readSetting("mw_filter"), "true");
     const Strings calls = TakeLog();
-    EXPECT_EQ(calls, (Strings{"SetDithering 0 1", "SetADCNoiseBlanker 0 1", "SetADCNoiseBlanker 0 0"}));
+    EXPECT_EQ(calls,
+              (Strings{"SetDithering 0 1", "SetADCNoiseBlanker 0 1", "SetADCNoiseBlanker 0 0", "SetMWFilter 0 1"}));
     std::printf("writeSetting(SOAPY_SDR_RX, 0, \"dither\", \"true\") -> driver call log: %s\n", calls[0].c_str());
     EXPECT_THROW(device.writeSetting(SOAPY_SDR_RX, 1, "dither", "true"), std::invalid_argument);
+}
+
+// Settings in the device string (gqrx's only way to them) are applied at
+// open, after the defaults, as writeSetting takes them. The arguments of the
+// module and of the programs that pass the string on go silently, any other
+// with a warning; a value the setting does not take fails the open.
+TEST_F(SoapyDeviceTest, SettingsInTheDeviceStringAreAppliedAtOpen) {
+    const Strings defaults{"SetDithering 0 0", "SetADCNoiseBlanker 0 0", "SetMWFilter 0 0"};
+    const struct {
+        SoapySDR::Kwargs args;
+        Strings applied;
+        Strings readBack;  // dither, noise_blanker, mw_filter
+        Strings messages;
+        std::string error;
+    } rows[] = {
+        {{{"driver", "excalibur"},
+          {"label", "WiNRADiO WR-G31DDC"},
+          {"library", EXCALIBUR_SIMULATOR},
+          {"soapy", "0"},
+          {"nchan", "1"},
+          {"remote", "tcp://192.0.2.1:55132"},
+          {"remote:driver", "excalibur"},
+          {"soapy_remote_no_deeper", ""},
+          {"noise_blanker", "true"},
+          {"dither", "1"}},
+         {"SetDithering 0 1", "SetADCNoiseBlanker 0 1"},
+         {"true", "true", "false"},
+         {},
+         ""},
+        {{{"mw_filter", "true"}, {"gain", "20"}},
+         {"SetMWFilter 0 1"},
+         {"false", "false", "true"},
+         {"WARNING excalibur: device argument gain=20 is not known and is ignored; the settings are dither, "
+          "noise_blanker and mw_filter"},
+         ""},
+        {{{"dither", "on"}}, {}, {}, {}, "excalibur: setting dither takes true or false, not on"},
+    };
+    for (const auto& row : rows) {
+        Strings calls = defaults;
+        calls.insert(calls.end(), row.applied.begin(), row.applied.end());
+        try {
+            ExcaliburDevice device(EXCALIBUR_SIMULATOR, row.args);
+            EXPECT_EQ(Calls({"SetDithering", "SetADCNoiseBlanker", "SetMWFilter"}), calls) << row.readBack[2];
+            EXPECT_EQ((Strings{device.readSetting("dither"), device.readSetting("noise_blanker"),
+                               device.readSetting(SOAPY_SDR_RX, 0, "mw_filter")}),
+                      row.readBack);
+            EXPECT_TRUE(row.error.empty()) << row.error;
+        } catch (const std::invalid_argument& error) {
+            EXPECT_EQ(error.what(), row.error);
+            EXPECT_EQ(Calls({"SetDithering", "SetADCNoiseBlanker", "SetMWFilter", "CloseDevice"}),
+                      (Strings{"SetDithering 0 0", "SetADCNoiseBlanker 0 0", "SetMWFilter 0 0", "CloseDevice 0"}));
+        }
+        EXPECT_EQ(TakeMessages(), row.messages);
+        TakeLog();
+    }
 }
 
 // What a client learns of a direction and channel from the queries, in one line.
@@ -809,10 +927,10 @@ TEST_F(SoapyDeviceTest, QueriesWhereTheReceiverHasNoChannelAnswerAsTheBaseAndSet
         std::string answers;
     } rows[] = {
         {SOAPY_SDR_RX, 0,
-         "antennas [RX] antenna 'RX' gains [ATT] gain 0 in -21..0 frequencies [RF] frequency ranges 1 from 10 "
+         "antennas [RX] antenna 'RX' gains [ATT] gain 0 in -21..0 frequencies [RF CORR] frequency ranges 1 from 10 "
          "frequency 7.05e+06 rate 200000 rates 17 rate ranges 17 from 20000 bandwidth 160000 bandwidths [160000] "
-         "bandwidth ranges 1 from 160000 formats [CS32 CF32 CS16] native CS32 stream args 1 settings 2 dither 'false' "
-         "info 0 has"},
+         "bandwidth ranges 1 from 160000 formats [CS32 CF32 CS16] native CS32 stream args 1 settings 3 dither 'false' "
+         "info 0 has CORR"},
         {SOAPY_SDR_TX, 0, none},
         {SOAPY_SDR_RX, 1, none},
     };
@@ -827,6 +945,7 @@ TEST_F(SoapyDeviceTest, QueriesWhereTheReceiverHasNoChannelAnswerAsTheBaseAndSet
         refused("setAntenna", [&] { device.setAntenna(row.direction, row.channel, "RX"); });
         refused("setGain", [&] { device.setGain(row.direction, row.channel, "ATT", 0.0); });
         refused("setFrequency", [&] { device.setFrequency(row.direction, row.channel, 7e6); });
+        refused("setFrequencyCorrection", [&] { device.setFrequencyCorrection(row.direction, row.channel, 1.0); });
         refused("setSampleRate", [&] { device.setSampleRate(row.direction, row.channel, 200000.0); });
         refused("setBandwidth", [&] { device.setBandwidth(row.direction, row.channel, 160000.0); });
         refused("writeSetting", [&] { device.writeSetting(row.direction, row.channel, "dither", "true"); });
@@ -881,6 +1000,15 @@ TEST_F(SoapyDeviceTest, EachInjectedDriverFailureGivesItsError) {
         {"setadcnoiseblanker", [&] { device.writeSetting("noise_blanker", "true"); },
          "excalibur: the driver's SetADCNoiseBlanker failed (on); noise_blanker stays false",
          [&] { return device.readSetting(SOAPY_SDR_RX, 0, "noise_blanker") == "false"; }},
+        {"setmwfilter", [&] { device.writeSetting("mw_filter", "true"); },
+         "excalibur: the driver's SetMWFilter failed (on); mw_filter stays false",
+         [&] { return device.readSetting("mw_filter") == "false"; }},
+        {"setfrequency", [&] { device.setFrequencyCorrection(SOAPY_SDR_RX, 0, 2.5); },
+         "excalibur: the driver's SetFrequency failed (7049982 Hz); the receiver stays at 7050000 Hz",
+         [&] {
+             return device.getFrequencyCorrection(SOAPY_SDR_RX, 0) == 0.0 &&
+                    device.getFrequency(SOAPY_SDR_RX, 0) == 7050000.0;
+         }},
         {"setddc1", [&] { device.setSampleRate(SOAPY_SDR_RX, 0, 1e6); },
          "excalibur: the driver's SetDDC1 failed (1000000 Hz); the rate stays 200000 Hz",
          [&] { return device.getSampleRate(SOAPY_SDR_RX, 0) == 200000.0; }},
