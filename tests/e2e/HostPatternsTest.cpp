@@ -10,7 +10,10 @@
 #include <thread>
 
 #include "receiver/SampleModes.h"
+#include "resources/ResourceIds.h"
+#include "tests/e2e/HostLock.h"
 #include "tests/e2e/PluginScenarioFixture.h"
+#include "tests/support/ModalMessageWatcher.h"
 #include "tests/support/PanelDriver.h"
 
 namespace {
@@ -46,7 +49,27 @@ constexpr auto kBusyHandler = std::chrono::milliseconds(1300);
 
 void WaitFor(const std::atomic<int>& counter, int atLeast);
 
+// A host whose rate handler reads the new rate under its own lock, which
+// its threads hold around their calls; what the handler saw.
+HostLock guardingLock;
+std::atomic<bool> rateHandlerTakesTheLock{false};
+std::mutex seenMutex;  // guards what follows
+std::thread::id rateHandlerThread;
+int rateSeenUnderTheLock = 0;
+
+void ReadTheRateUnderTheLock(const host::ExtIoFunctions& f) {
+    if (!guardingLock.TryFor(std::chrono::seconds(2))) {
+        ADD_FAILURE() << "the rate handler waited 2 s for the host's lock";
+        return;
+    }
+    std::lock_guard lock(seenMutex);
+    rateHandlerThread = std::this_thread::get_id();
+    rateSeenUnderTheLock = f.GetHWSR();
+    guardingLock.Unlock();
+}
+
 void HostCallbackActions(const host::ExtIoFunctions& f, int, int status) {
+    if (status == 100 && rateHandlerTakesTheLock) ReadTheRateUnderTheLock(f);
     if (status == 100 || status == 125) {
         switch (statusAction.exchange(kNone)) {
             case kStop: f.StopHW(); break;
@@ -444,6 +467,95 @@ TEST_F(HostPatterns, AWaiterRunningHostCodeStallsNobody) {
         EXPECT_EQ(f->GetHWLO(), frequency);
         EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(frequency));
         EXPECT_EQ(LastArgument(DriverLog(), "SetDithering 0 "), std::to_string(1 - round % 2));
+    }
+}
+
+// A host that holds its lock around every call, and takes it in its rate
+// handler: a thread without the lock sits in a status handler while a
+// worker with the lock asks for a rate. The rate change comes on the
+// worker's own thread, where the lock is its own, before its call returns.
+TEST_F(HostPatterns, AHostLockAroundEveryCallStaysSafe) {
+    StartStreaming(2);
+    Watchdog watchdog(std::chrono::seconds(60), "a host lock around every call");
+    rateHandlerTakesTheLock = true;
+    for (int round = 0; round < Rounds(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int mode = round % 2 == 0 ? 3 : 1;
+        std::thread holder = HoldTheTurn();
+        std::thread::id worker;
+        int rateOnReturn = 0;
+        std::thread working = Waiting([&] {
+            ASSERT_TRUE(guardingLock.TryFor(std::chrono::seconds(2)));
+            worker = std::this_thread::get_id();
+            f->SetSamples(mode);
+            rateOnReturn = f->GetHWSR();
+            guardingLock.Unlock();
+        });
+        ReleaseTheHolder(holder);
+        working.join();
+        const auto rate = static_cast<int>(excalibur::SampleModeTable[mode].sampleRate);
+        std::lock_guard lock(seenMutex);
+        EXPECT_EQ(rateHandlerThread, worker) << "(-1, 100) came on another thread";
+        EXPECT_EQ(rateSeenUnderTheLock, rate);
+        EXPECT_EQ(rateOnReturn, rate);
+    }
+    rateHandlerTakesTheLock = false;
+}
+
+// SetExPara waits with a record that gives the host's window while a later
+// InitExtIOPara stores the same record: its level offset and dithering go
+// by its own record, so the host hears of both and scales the samples itself.
+TEST_F(HostPatterns, ASetExParaGoesByItsOwnRecord) {
+    StartStreaming();
+    excalibur::ExParaBlock withWindow{};
+    f->GetExPara(&withWindow);
+    excalibur::ExParaBlock bare = withWindow;
+    bare.hostWindow = 0;
+    bare.levelOffset = 0;
+    bare.dither = 0;
+    for (int round = 0; round < Rounds(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        f->SetExPara(&bare);
+        f->InitExtIOPara(&bare);
+        withWindow.levelOffset = static_cast<std::int16_t>(-100 - round);
+        withWindow.dither = 1;
+        TakePosts();
+        std::thread holder = HoldTheTurn();
+        std::thread setting = Waiting([&] { f->SetExPara(&withWindow); });
+        std::thread storing = Waiting([&] { f->InitExtIOPara(&withWindow); });
+        ReleaseTheHolder(holder);
+        setting.join();
+        storing.join();
+        const auto posts = TakePosts();
+        const auto has = [&](std::uint32_t message, std::intptr_t value) {
+            return std::count(posts.begin(), posts.end(), Posted{message, value}) == 1;
+        };
+        EXPECT_TRUE(has(numbers.levelOffset, withWindow.levelOffset)) << ::testing::PrintToString(posts);
+        EXPECT_TRUE(has(numbers.dither, 1)) << ::testing::PrintToString(posts);
+    }
+}
+
+// With no receiver, a click stores the opposite of what the record keeps,
+// which SetAtt does not change.
+TEST_F(HostPatterns, AToggleWithNoReceiverStartsFromTheValueKept) {
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", "open");
+    testsupport::ModalMessageWatcher messages;
+    LoadPlugin();
+    ASSERT_EQ(CallInitHW(*f).result, 0);
+    excalibur::ExParaBlock record{};
+    const auto panel = static_cast<platform::WindowId>(f->GetExPara(&record));
+    const auto attenuator = [&] {
+        f->GetExPara(&record);
+        return record.attenuator;
+    };
+    for (int round = 0; round < Rounds(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        paneldriver::ClickControl(panel, IDC_ATTENUATOR_BUTTON);
+        EXPECT_EQ(attenuator(), 1);
+        f->SetAtt(0);
+        EXPECT_EQ(attenuator(), 1) << "SetAtt stored a value with no receiver";
+        paneldriver::ClickControl(panel, IDC_ATTENUATOR_BUTTON);
+        EXPECT_EQ(attenuator(), 0);
     }
 }
 

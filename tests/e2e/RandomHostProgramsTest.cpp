@@ -1,8 +1,11 @@
 // The threads rule checked on random host programs: for every setting, the
 // outcome is the value of a request that no other request of that setting
-// followed. Each program has 2 to 4 host threads making requests directly,
-// from inside the data callback and nested in status handlers that sleep.
-// EXCALIBUR_SEED replays one program; the stress command runs many.
+// followed; a direct call returns with its request in force, its status
+// calls on its own thread; no data call begins once StopHW returned. Each
+// program has 2 to 4 host threads making requests directly, from inside the
+// data callback and nested in status handlers that sleep; some threads hold
+// a lock of the host's around each call, which their status handlers take
+// again. EXCALIBUR_SEED replays one program; the stress command runs many.
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
@@ -13,6 +16,7 @@
 #include <thread>
 
 #include "receiver/SampleModes.h"
+#include "tests/e2e/HostLock.h"
 #include "tests/e2e/PluginScenarioFixture.h"
 
 namespace {
@@ -20,8 +24,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-enum Setting { kFrequency, kRate, kAttenuator, kDither, kNoiseBlanker, kLevelOffset, kSettingCount };
-const char* const kSettingNames[] = {"frequency", "rate", "attenuator", "dither", "noise blanker", "level offset"};
+enum Setting { kFrequency, kRate, kAttenuator, kDither, kNoiseBlanker, kLevelOffset, kStream, kSettingCount };
+const char* const kSettingNames[] = {"frequency",     "rate",         "attenuator", "dither",
+                                     "noise blanker", "level offset", "stream"};
 enum Where { kDirect, kFromDataCall, kNestedInStatus };
 const char* const kWhereNames[] = {"directly", "from a data call", "nested in a status handler"};
 
@@ -38,6 +43,7 @@ struct Call {
 const Call kCalls[] = {
     {"SetHWLO", kFrequency, [](const host::ExtIoFunctions& f, int v) { f.SetHWLO(v); }},
     {"StartHW", kFrequency, [](const host::ExtIoFunctions& f, int v) { f.StartHW(v); }},
+    {"StopHW", kStream, [](const host::ExtIoFunctions& f, int) { f.StopHW(); }},
     {"SetSamples", kRate, [](const host::ExtIoFunctions& f, int v) { f.SetSamples(v); }},
     {"ExtIoSetSrate", kRate, [](const host::ExtIoFunctions& f, int v) { f.ExtIoSetSrate(v); }},
     {"SetAtt", kAttenuator, [](const host::ExtIoFunctions& f, int v) { f.SetAtt(v); }},
@@ -56,8 +62,10 @@ const Call kCalls[] = {
          f.SetExPara(&block);
      }},
 };
-constexpr int kSetAtt = 4;
-constexpr int kSetExPara = 9;
+constexpr int kStartHW = 1;
+constexpr int kStopHW = 2;
+constexpr int kSetAtt = 5;
+constexpr int kSetExPara = 10;
 
 struct Step {
     int call;
@@ -66,16 +74,24 @@ struct Step {
     int handlerSleepMs;  // for a nested step: how long the handler sleeps first
 };
 
-// A request as made, with when it began and when it had its place in the
-// order: a direct call still inside after kPlacedWithin is counted waiting by then.
+// A request as made, with when it began, when it had its place in the
+// order (a direct call still inside after kPlacedWithin is counted waiting
+// by then) and when it returned; for a direct call, what its settings read
+// back on return and whether a status call came on its thread meanwhile.
 struct Made {
     Step step;
     Clock::time_point began;
     Clock::time_point placed;
+    Clock::time_point returned;
+    Clock::time_point readAt;
+    std::vector<int> readBack;
+    bool statusOnItsThread = false;
 };
 constexpr auto kPlacedWithin = milliseconds(50);
 
 std::vector<std::pair<Setting, int>> SettingsOf(const Step& step) {
+    if (step.call == kStartHW) return {{kStream, 1}, {kFrequency, step.value}};
+    if (step.call == kStopHW) return {{kStream, 0}};
     if (step.call != kSetExPara) {
         const Setting setting = kCalls[step.call].setting;
         return {{setting, setting == kLevelOffset ? step.value - 8 : step.value}};
@@ -86,11 +102,17 @@ std::vector<std::pair<Setting, int>> SettingsOf(const Step& step) {
             {kLevelOffset, step.value - 8}};
 }
 
-std::vector<std::vector<Step>> MakeProgram(std::uint32_t seed) {
+struct HostThread {
+    bool holdsTheHostLock;  // around each of its calls
+    std::vector<Step> steps;
+};
+
+std::vector<HostThread> MakeProgram(std::uint32_t seed) {
     std::mt19937 random(seed);
     const auto pick = [&](int below) { return static_cast<int>(random() % static_cast<std::uint32_t>(below)); };
-    std::vector<std::vector<Step>> threads(static_cast<std::size_t>(2 + pick(3)));
-    for (auto& steps : threads) {
+    std::vector<HostThread> threads(static_cast<std::size_t>(2 + pick(3)));
+    for (auto& [locking, steps] : threads) {
+        locking = pick(2) == 1;
         for (int i = 2 + pick(3); i > 0; --i) {
             const int call = pick(static_cast<int>(std::size(kCalls)));
             const Setting setting = kCalls[call].setting;
@@ -104,21 +126,72 @@ std::vector<std::vector<Step>> MakeProgram(std::uint32_t seed) {
     return threads;
 }
 
+HostLock hostLock;
+// Set on the threads that hold the host's lock around their calls; the
+// status calls that come on them take it again. Counts this thread's status calls.
+thread_local bool holdsTheHostLock = false;
+thread_local int statusCallsOnThisThread = 0;
+std::atomic<int> startsBegun{0};
+
 std::mutex mutex;  // guards what follows
 std::vector<Made> made;
 // Steps waiting for a data call, with their thread's flag, and for a status handler.
 std::deque<std::pair<Step, std::shared_ptr<std::atomic<bool>>>> forDataCalls;
 std::deque<Step> forStatusHandlers;
 
+// What each setting reads now through the exports; the stream is not read.
+std::vector<int> ReadBack(const host::ExtIoFunctions& f) {
+    excalibur::ExParaBlock record{};
+    f.GetExPara(&record);
+    return {f.GetHWLO(),
+            excalibur::SampleModeOfRate(static_cast<std::uint32_t>(f.GetHWSR())),
+            record.attenuator,
+            record.dither,
+            record.noiseBlanker,
+            record.levelOffset,
+            -1};
+}
+
 void MakeRequest(const host::ExtIoFunctions& f, const Step& step) {
+    const bool locked = holdsTheHostLock && step.where == kDirect;
+    if (locked) ASSERT_TRUE(hostLock.TryFor(std::chrono::seconds(10))) << "the host's lock stayed taken";
+    if (step.call == kStartHW) ++startsBegun;
+    const int starts = startsBegun;
+    const int statusCalls = statusCallsOnThisThread;
     const Clock::time_point began = Clock::now();
     kCalls[step.call].make(f, step.value);
     const Clock::time_point returned = Clock::now();
+    Made request{step, began, step.where == kDirect ? std::min(returned, began + kPlacedWithin) : returned, returned};
+    if (step.where == kDirect) {
+        request.readBack = ReadBack(f);
+        request.readAt = Clock::now();
+        request.statusOnItsThread = statusCallsOnThisThread != statusCalls;
+    }
+    if (step.call == kStopHW && step.where == kDirect) {
+        const int blocks = PluginScenario::Counts().dataBlocks;
+        std::this_thread::sleep_for(milliseconds(5));
+        EXPECT_TRUE(startsBegun != starts || PluginScenario::Counts().dataBlocks == blocks)
+            << "a data call began after StopHW returned";
+    }
+    if (locked) hostLock.Unlock();
     std::lock_guard lock(mutex);
-    made.push_back({step, began, step.where == kDirect ? std::min(returned, began + kPlacedWithin) : returned});
+    made.push_back(request);
 }
 
 void Hook(const host::ExtIoFunctions& f, int, int status) {
+    const bool statusCall = status == 100 || status == 125;
+    if (statusCall) ++statusCallsOnThisThread;
+    // A host's status handler takes its lock again on a thread that holds it.
+    if (statusCall && holdsTheHostLock && !hostLock.TryFor(std::chrono::seconds(5))) {
+        ADD_FAILURE() << "a status handler waited 5 s for the host's lock";
+        return;
+    }
+    struct Unlock {
+        bool locked;
+        ~Unlock() {
+            if (locked) hostLock.Unlock();
+        }
+    } unlock{statusCall && holdsTheHostLock};
     std::unique_lock lock(mutex);
     if (status == 0 && !forDataCalls.empty()) {
         const auto [step, done] = forDataCalls.front();
@@ -138,8 +211,9 @@ void Hook(const host::ExtIoFunctions& f, int, int status) {
 // Each step in its thread's order. A nested step waits for the next status
 // call, which this thread's attenuator change makes unless a later request
 // overtook it.
-void RunThread(const host::ExtIoFunctions& f, const std::vector<Step>& steps) {
-    for (const Step& step : steps) {
+void RunThread(const host::ExtIoFunctions& f, const HostThread& thread) {
+    holdsTheHostLock = thread.holdsTheHostLock;
+    for (const Step& step : thread.steps) {
         if (step.where == kDirect) {
             MakeRequest(f, step);
         } else if (step.where == kFromDataCall) {
@@ -148,9 +222,18 @@ void RunThread(const host::ExtIoFunctions& f, const std::vector<Step>& steps) {
                 std::lock_guard lock(mutex);
                 forDataCalls.emplace_back(step, done);
             }
-            const auto end = Clock::now() + std::chrono::seconds(5);
+            // A stopped stream makes no data call: the step is withdrawn.
+            const auto end = Clock::now() + milliseconds(300);
             while (!*done && Clock::now() < end) std::this_thread::sleep_for(milliseconds(1));
-            EXPECT_TRUE(*done) << "no data call made " << kCalls[step.call].name;
+            std::unique_lock lock(mutex);
+            const auto ours = std::find_if(forDataCalls.begin(), forDataCalls.end(),
+                                           [&](const auto& waiting) { return waiting.second == done; });
+            if (ours != forDataCalls.end()) {
+                forDataCalls.erase(ours);
+                continue;
+            }
+            lock.unlock();
+            while (!*done) std::this_thread::sleep_for(milliseconds(1));
         } else {
             {
                 std::lock_guard lock(mutex);
@@ -166,19 +249,29 @@ int DriverValue(const std::vector<std::string>& log, const std::string& call) {
     return last.empty() ? -1 : std::atoi(last.c_str());
 }
 
+bool DriverStreams(const std::vector<std::string>& log) {
+    for (auto line = log.rbegin(); line != log.rend(); ++line) {
+        if (line->rfind("StartDDC1 ", 0) == 0) return true;
+        if (line->rfind("StopDDC1 ", 0) == 0) return false;
+    }
+    return false;
+}
+
 // What each setting ended at, by every way of reading it.
 std::vector<std::vector<int>> Outcomes(const host::ExtIoFunctions& f, const std::vector<std::string>& log) {
     excalibur::ExParaBlock record{};
     f.GetExPara(&record);
     const int rate = excalibur::SampleModeOfRate(static_cast<std::uint32_t>(f.GetHWSR()));
-    const bool rateTyped =
-        DriverValue(log, "SetDDC1 0 ") == static_cast<int>(excalibur::SampleModeTable[rate].ddc1TypeIndex);
+    // A stopped stream takes its DDC1 type at the next start.
+    const bool rateTyped = !DriverStreams(log) || DriverValue(log, "SetDDC1 0 ") ==
+                                                      static_cast<int>(excalibur::SampleModeTable[rate].ddc1TypeIndex);
     return {{f.GetHWLO(), DriverValue(log, "SetFrequency 0 0 ")},
             {rate, rateTyped ? rate : -1},
             {record.attenuator, DriverValue(log, "SetAttenuator 0 ") == 21 ? 1 : 0, f.GetActualAttIdx() == 0 ? 1 : 0},
             {record.dither, DriverValue(log, "SetDithering 0 ")},
             {record.noiseBlanker, DriverValue(log, "SetADCNoiseBlanker 0 ")},
-            {record.levelOffset}};
+            {record.levelOffset},
+            {DriverStreams(log) ? 1 : 0}};
 }
 
 }  // namespace
@@ -201,11 +294,13 @@ TEST_F(RandomHostPrograms, TheLatestRequestOfEachSettingWins) {
         replay != nullptr ? static_cast<std::uint32_t>(std::strtoul(replay, nullptr, 10)) : 20261220u;
     const int programs = replay != nullptr ? 1 : 2 * Rounds();
     int requestsChecked = 0;
+    int returnsChecked = 0;
     for (std::uint32_t seed = firstSeed; seed < firstSeed + static_cast<std::uint32_t>(programs); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " (EXCALIBUR_SEED=" + std::to_string(seed) + " replays it)");
         made.clear();
         std::vector<std::thread> running;
-        for (const auto& steps : MakeProgram(seed)) running.emplace_back([&, steps] { RunThread(*f, steps); });
+        f->StartHW(f->GetHWLO());
+        for (const auto& thread : MakeProgram(seed)) running.emplace_back([&, thread] { RunThread(*f, thread); });
         for (auto& thread : running) thread.join();
         {
             std::lock_guard lock(mutex);
@@ -241,8 +336,32 @@ TEST_F(RandomHostPrograms, TheLatestRequestOfEachSettingWins) {
                     << ", the value of no request that no other followed; the requests:\n"
                     << history.str();
             }
+            // A direct call returns with its request in force, its
+            // attenuator's status call made on its own thread, unless
+            // another request of the setting came meanwhile.
+            for (const auto& [request, value] : requests) {
+                const auto overlapped = [&, request = request](const auto& other) {
+                    return other.first != request && other.first->began < request->readAt &&
+                           other.first->returned > request->began;
+                };
+                if (request->step.where != kDirect || setting == kStream ||
+                    std::any_of(requests.begin(), requests.end(), overlapped)) {
+                    continue;
+                }
+                ++returnsChecked;
+                EXPECT_EQ(request->readBack[static_cast<std::size_t>(setting)], value)
+                    << kCalls[request->step.call].name << "(" << request->step.value << ") returned before its "
+                    << kSettingNames[setting] << " was in force; the requests:\n"
+                    << history.str();
+                const bool attenuatorCall = request->step.call == kSetAtt || request->step.call == kSetAtt + 1;
+                EXPECT_TRUE(!attenuatorCall || request->statusOnItsThread)
+                    << kCalls[request->step.call].name << "(" << request->step.value
+                    << ")'s status call came on another thread; the requests:\n"
+                    << history.str();
+            }
         }
     }
     Counts().hook = nullptr;
-    std::printf("%d programs from seed %u, %d requests checked\n", programs, firstSeed, requestsChecked);
+    std::printf("%d programs from seed %u, %d requests checked, %d returns checked\n", programs, firstSeed,
+                requestsChecked, returnsChecked);
 }
