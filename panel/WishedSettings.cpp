@@ -64,6 +64,18 @@ int WishedSettings::Enter() {
     return 1;
 }
 
+int WishedSettings::TryEnter() {
+    std::unique_lock lock(mutex_);
+    const platform::ThreadId self = platform::CurrentThreadId();
+    if (depth_ != 0 && owner_ == self) return ++depth_;
+    if (depth_ != 0 || closed_.load()) return 0;
+    owner_ = self;
+    depth_ = 1;
+    lock.unlock();
+    ApplyPending();
+    return 1;
+}
+
 void WishedSettings::Leave() {
     // Only the owner changes the depth while it is not 0.
     if (depth_ == 1) {

@@ -101,6 +101,9 @@ public:
     // made before it; 0 once closed (a nested entry by the running operation
     // still works, so that it finishes whole).
     int Enter();
+    // Enter without waiting: the new depth when the turn is free or this
+    // thread holds it, else 0 and nothing taken.
+    int TryEnter();
     // The outermost operation applies the wishes made meanwhile and hands
     // the turn back.
     void Leave();
