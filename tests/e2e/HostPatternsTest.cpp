@@ -401,6 +401,9 @@ TEST_F(HostPatterns, ALaterRequestWinsOverAWaitingOne) {
 
         f->StopHW();
         holder = HoldTheTurn();
+        const std::size_t logAtHold = DriverLog().size();
+        EXPECT_EQ(f->ExtIoGetBandwidth(3), -1) << "stopped, but the turn is another thread's";
+        EXPECT_EQ(Count(DriverLog(), logAtHold, "GetDDC1"), 0u);
         std::thread starting = Waiting([&] { EXPECT_EQ(f->StartHW(base + 2), 4096); });
         std::thread tuning = Waiting([&] { EXPECT_EQ(f->SetHWLO(base + 3), base + 3); });
         ReleaseTheHolder(holder);
