@@ -48,6 +48,7 @@ void HostSettings::Deliver(int index, const char* value) {
     if (index == kHostIdentifierIndex) {
         // Hosts hand every ExtIO what they kept for the one they loaded last.
         m_bIdentified = *text == kHostSettingsIdentifier;
+        m_bHandedOurs = m_bHandedOurs || m_bIdentified;
         return;
     }
     if (!m_bIdentified) return;
@@ -57,6 +58,13 @@ void HostSettings::Deliver(int index, const char* value) {
 bool HostSettings::HostKeeps() const {
     std::lock_guard lock(m_mutex);
     return m_bHostKeeps;
+}
+
+bool HostSettings::TakesOverTheFile() {
+    std::lock_guard lock(m_mutex);
+    const bool first = !m_bPanelCreatedBefore;
+    m_bPanelCreatedBefore = true;
+    return first && m_bHostKeeps && !m_bHandedOurs;
 }
 
 int HostSettings::Read(int index, int defaultValue) const { return Value(index).value_or(defaultValue); }

@@ -10,7 +10,8 @@ namespace excalibur {
 // The settings of a host that keeps them itself (ExtIoSetSetting and
 // ExtIoGetSetting). Once such a host has delivered anything before the
 // panel's window exists, it keeps them for the rest of the load: this store
-// stands in for the settings file, which is then neither read nor written.
+// stands in for the settings file, which is then never written, and read
+// only to hand a user's settings to a host that has none of ours yet.
 
 // The host's numbering: extended after the last, never renumbered, since
 // hosts keep the values by it.
@@ -41,6 +42,10 @@ public:
     // kHostSettingTextSize bytes; anything else is passed over.
     void Deliver(int index, const char* value);
     bool HostKeeps() const;
+    // At each creation of the panel: true at the load's first when the host
+    // keeps the settings but handed none of ours (a host meeting this
+    // plug-in for the first time); the settings file's then become its.
+    bool TakesOverTheFile();
 
     // As the settings file: the value delivered or written last, else the default.
     int Read(int index, int defaultValue) const;
@@ -51,6 +56,8 @@ private:
     mutable std::mutex m_mutex;
     bool m_bHostKeeps = false;
     bool m_bIdentified = false;
+    bool m_bHandedOurs = false;
+    bool m_bPanelCreatedBefore = false;
     HostSettingValues m_values{};
 };
 

@@ -114,6 +114,12 @@ platform::WindowId ReceiverPanel::CopyRecordTo(ExParaBlock& block) const {
 
 bool ReceiverPanel::AttenuatorOn() const { return PublishedRecord().attenuator != 0; }
 
+void ReceiverPanel::LearnBandsIfFree() {
+    if (hostCallback.InsideDataCall() || m_wishes.TryEnter() == 0) return;
+    if (!IsStreaming()) LearnDdc1Bandwidths();
+    m_wishes.Leave();
+}
+
 void ReceiverPanel::StoreRecord(const ExParaBlock& block) {
     ExParaBlock stored = block;
     Request(

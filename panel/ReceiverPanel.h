@@ -54,6 +54,10 @@ public:
     // Reads: the published record, never waiting for an operation.
     platform::WindowId CopyRecordTo(ExParaBlock& block) const;
     bool AttenuatorOn() const;
+    bool ReceiverOpen() const { return m_bReceiverOpen; }
+    // ExtIoGetBandwidth: learns the bands unless inside a data call, the turn
+    // is another thread's or the stream runs; never waits.
+    void LearnBandsIfFree();
 
     void ToggleAttenuator();
     void ToggleDithering();

@@ -1,6 +1,7 @@
 #include "panel/SettingsPersistence.h"
 
 #include <cstdint>
+#include <optional>
 #include <type_traits>
 
 #include "panel/HostSettings.h"
@@ -83,9 +84,30 @@ constexpr ParameterSetting kParameterSettings[] = {
 constexpr StoredKey kWindowTop{kPositionSection, "WindowTop", kHostWindowTopIndex};
 constexpr StoredKey kWindowLeft{kPositionSection, "WindowLeft", kHostWindowLeftIndex};
 
+// The file's value; none where the file holds no such key, which is where
+// the value read depends on the default.
+std::optional<int> InTheFile(const StoredKey& where) {
+    const int value = ReadSettingInt(where.section, where.key, 0);
+    if (value != 0 || ReadSettingInt(where.section, where.key, 1) == 0) return value;
+    return std::nullopt;
+}
+
+// The host keeps from now on what the file holds; the file is only read.
+void HandTheFileToTheHost(bool parameters) {
+    const auto hand = [](const StoredKey& where) {
+        if (const std::optional<int> value = InTheFile(where)) hostSettings.Write(where.hostIndex, *value);
+    };
+    if (parameters) {
+        for (const ParameterSetting& setting : kParameterSettings) hand(setting.where);
+    }
+    hand(kWindowTop);
+    hand(kWindowLeft);
+}
+
 }  // namespace
 
 void LoadParameterSettings(ExParaBlock& block) {
+    if (hostSettings.TakesOverTheFile()) HandTheFileToTheHost(block.hostWindow == 0);
     if (block.hostWindow != 0) return;
     const bool hostKeeps = hostSettings.HostKeeps();
     for (const ParameterSetting& setting : kParameterSettings) {

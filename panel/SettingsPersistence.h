@@ -13,8 +13,11 @@ namespace excalibur {
 // belong to the host once it has given its window (hostWindow non-zero):
 // then they are neither loaded nor saved.
 
-// Replaces the five settings of block by those of the file, masked and
-// range-checked, when block.hostWindow is 0; otherwise does nothing.
+// At each creation of the panel: replaces the five settings of block by
+// those of the file, masked and range-checked, when block.hostWindow is 0.
+// At the load's first, a host that keeps the settings but has none of ours
+// takes over what the settings file holds (with a host window, only the
+// position).
 void LoadParameterSettings(ExParaBlock& block);
 
 // Writes the five settings of block to the file when block.hostWindow is 0.

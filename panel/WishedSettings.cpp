@@ -107,7 +107,7 @@ int WishedSettings::Enter() {
 }
 
 int WishedSettings::TryEnter() {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (Holding()) return ++depth_;
     if (closed_.load() || depth_ != 0) return 0;
     for (const Waiter* waiter : waiters_) {
@@ -116,6 +116,7 @@ int WishedSettings::TryEnter() {
     owner_ = platform::CurrentThreadId();
     ownerNumber_ = ++lastNumber_;
     depth_ = 1;
+    ApplyDataWishes(lock, lastNumber_ + 1);
     return 1;
 }
 

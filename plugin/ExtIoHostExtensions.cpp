@@ -17,6 +17,7 @@ using namespace excalibur;
 namespace {
 
 constexpr int kUnknownIndex = 1;
+constexpr int kNotApplied = 1;
 // Attenuator steps, ascending: index 0 is the attenuator on.
 constexpr float kAttenuatorSteps[] = {-static_cast<float>(driver::kAttenuatorDecibels), 0.0f};
 constexpr int kAttenuatorOnIndex = 0;
@@ -37,19 +38,29 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoGetActualSrateIdx() {
     return SampleModeOfRate(sampleRate);
 }
 
+// Without a receiver the operation still posts and refreshes, but nothing changed.
 EXTIO_EXPORT int EXCALIBUR_STDCALL ExtIoSetSrate(int index) {
     if (index < 0 || index >= kSampleModeCount) return kUnknownIndex;
     return Guarded(
         [&] {
             // Compared with the rate in force: a record stored by SetExPara may name another.
             thePanel.ChangeSampleMode(index, ReceiverPanel::SkipWhen::ModeInForce);
-            return 0;
+            return thePanel.ReceiverOpen() ? 0 : kNotApplied;
         },
         kUnknownIndex);
 }
 
-// What the driver reported for the rate's DDC1 type once it was in force; <= 0 before.
-EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL ExtIoGetBandwidth(int index) { return Ddc1BandwidthOfMode(index); }
+// Hosts ask while they build their rate list and inside the rate change's
+// status call, where the stream is stopped and the bands can be learned.
+EXTIO_EXPORT std::int32_t EXCALIBUR_STDCALL ExtIoGetBandwidth(int index) {
+    return Guarded(
+        [&] {
+            if (!thePanel.ReceiverOpen()) return kUnknownBandwidth;
+            thePanel.LearnBandsIfFree();
+            return Ddc1BandwidthOfMode(index);
+        },
+        kUnknownBandwidth);
+}
 
 EXTIO_EXPORT int EXCALIBUR_STDCALL GetAttenuators(int index, float* decibels) {
     if (index < 0 || index >= kAttenuatorStepCount || decibels == nullptr) return kUnknownIndex;
@@ -66,7 +77,7 @@ EXTIO_EXPORT int EXCALIBUR_STDCALL SetAttenuator(int index) {
     return Guarded(
         [&] {
             thePanel.ChangeAttenuator(index == kAttenuatorOnIndex ? 1u : 0u);
-            return 0;
+            return thePanel.ReceiverOpen() ? 0 : kNotApplied;
         },
         kUnknownIndex);
 }

@@ -7,6 +7,7 @@
 namespace excalibur {
 namespace {
 
+// 0 while unknown.
 std::atomic<std::int32_t> bandwidths[kSampleModeCount] = {};
 
 }  // namespace
@@ -21,8 +22,9 @@ void KeepDdc1Bandwidth(std::uint32_t typeIndex, const g31ddc::Ddc1Info& info) {
 }
 
 std::int32_t Ddc1BandwidthOfMode(int mode) {
-    if (mode < 0 || mode >= kSampleModeCount) return -1;
-    return bandwidths[mode];
+    if (mode < 0 || mode >= kSampleModeCount) return kUnknownBandwidth;
+    const std::int32_t bandwidth = bandwidths[mode];
+    return bandwidth > 0 ? bandwidth : kUnknownBandwidth;
 }
 
 void ForgetDdc1Bandwidths() {

@@ -78,7 +78,8 @@ int ReceiverDevice::Open() {
         Unbind();
         return 0;
     }
-    receiverApi.SetDDC1(deviceHandle, 0);
+    ddc1TypeSet = 0;
+    receiverApi.SetDDC1(deviceHandle, ddc1TypeSet);
     receiverApi.GetDDC1(deviceHandle, &ddc1Type, &ddc1Info);
     ApplyAttenuator(exPara.attenuator);
     ApplyDithering(exPara.dither);
@@ -101,19 +102,33 @@ int ReceiverDevice::Start() {
     streamWanted = true;
     if (deviceHandle < 0) return 0;
     hostCallback.ExpectNewStreamThread();
-    const bool started = driver::StartDdc1(receiverApi, deviceHandle, ddc1TypeIndex, callbacks,
-                                           reinterpret_cast<std::uintptr_t>(this), 1u << samplesPerBufferLog2);
-    KeepBandwidthInForce();
-    if (!started) return 0;
+    ddc1TypeSet = ddc1TypeIndex;
+    if (!driver::StartDdc1(receiverApi, deviceHandle, ddc1TypeIndex, callbacks, reinterpret_cast<std::uintptr_t>(this),
+                           1u << samplesPerBufferLog2)) {
+        return 0;
+    }
     streaming = 1;
     return 1;
 }
 
-// The selected mode's DDC1 type is in force from Start on, not before.
-void ReceiverDevice::KeepBandwidthInForce() {
-    std::uint32_t type = 0;
-    g31ddc::Ddc1Info info{};
-    if (receiverApi.GetDDC1(deviceHandle, &type, &info) != 0) KeepDdc1Bandwidth(type, info);
+// The driver reports the band of the type in force only, and takes a new
+// type only while the stream is stopped.
+void ReceiverDevice::LearnDdc1Bandwidths() {
+    if (deviceHandle < 0 || streaming != 0 || ddc1BandwidthsLearned) return;
+    bool allReported = true;
+    for (const SampleModeEntry& mode : SampleModeTable) {
+        receiverApi.SetDDC1(deviceHandle, mode.ddc1TypeIndex);
+        std::uint32_t type = 0;
+        g31ddc::Ddc1Info info{};
+        if (receiverApi.GetDDC1(deviceHandle, &type, &info) != 0 && type == mode.ddc1TypeIndex) {
+            KeepDdc1Bandwidth(type, info);
+        } else {
+            allReported = false;
+        }
+    }
+    receiverApi.SetDDC1(deviceHandle, ddc1TypeSet);
+    // A driver that refused a type is asked again next time.
+    ddc1BandwidthsLearned = allReported;
 }
 
 void ReceiverDevice::Stop() {

@@ -57,6 +57,9 @@ public:
     // The host scales the samples itself when it gave a window in hostWindow.
     void ApplyLevelOffset(std::int16_t decibels, std::uint32_t hostWindow);
     void ApplyLevelOffset(std::int16_t decibels);
+    // Once per load, while the stream is stopped: every mode's band as the
+    // driver reports it (Ddc1Bandwidths), the DDC1 type set last set again.
+    void LearnDdc1Bandwidths();
     // A status call, made once the host can read what it announces.
     static void TellHost(int status);
 
@@ -74,7 +77,6 @@ public:
 
 protected:
     void StopDriverStream();
-    void KeepBandwidthInForce();
 
     struct AlignedFree {
         void operator()(float* buffer) const;
@@ -83,6 +85,9 @@ protected:
     platform::LibraryHandle libraryModule = nullptr;
     g31ddc::Ddc1Info ddc1Info{};
     std::uint32_t ddc1Type = 0;
+    // What the driver was last told by SetDDC1, which learning the bands restores.
+    std::uint32_t ddc1TypeSet = 0;
+    bool ddc1BandwidthsLearned = false;
     g31ddc::StreamCallbacks callbacks{};
     std::int32_t streaming = 0;
     // The wish for a stream, kept apart from the driver's state: Start sets

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -423,6 +424,9 @@ TEST_F(HostPatterns, ALaterRequestWinsOverAWaitingOne) {
 
         f->StopHW();
         holder = HoldTheTurn();
+        const std::size_t logAtHold = DriverLog().size();
+        EXPECT_EQ(f->ExtIoGetBandwidth(3), -1) << "stopped, but the turn is another thread's";
+        EXPECT_EQ(Count(DriverLog(), logAtHold, "GetDDC1"), 0u);
         std::thread starting = Waiting([&] { EXPECT_EQ(f->StartHW(base + 2), 4096); });
         std::thread tuning = Waiting([&] { EXPECT_EQ(f->SetHWLO(base + 3), base + 3); });
         ReleaseTheHolder(holder);
@@ -717,16 +721,32 @@ std::vector<std::string> EnumerateSettings(const host::ExtIoFunctions& f) {
     return values;
 }
 
+std::string Contents(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
 }  // namespace
 
 // A host that keeps the plug-in's settings itself, in the order HDSDR
-// documents, over three loads in one process: the first reads back the
-// values in force before CloseHW; the second, handed them before InitHW, has
-// the rate, the attenuator and the panel's position back; the third, handed
-// garbage after the identifier, starts at sane values. None writes the
-// settings file; a fourth load whose host keeps nothing writes it as before.
+// documents, over loads in one process, with a user's settings file from an
+// earlier version in its folder. The first load hands another ExtIO's
+// settings: the file's are used and become the host's, also when the host
+// destroys the panel and makes it again; the values in force are read back
+// before CloseHW. The second, handed them before InitHW, has the rate, the
+// attenuator and the panel's position back; the third, handed garbage after
+// the identifier, starts at sane values. None reads the file again or writes
+// it; a fourth load whose host keeps nothing uses it as before.
 TEST_F(HostPatterns, AHostThatKeepsTheSettingsHasThemBackWithoutTheFile) {
+    const std::string usersFile =
+        "[PARAMETER]\r\nSampleMode=3\r\nAttenuator=1\r\nDittering=1\r\nNoisBlanker=1\r\ndBOffset=-150\r\n"
+        "[POSITION]\r\nWindowTop=150\r\nWindowLeft=250\r\n";
+    std::ofstream(SettingsFile(), std::ios::binary) << usersFile;
     using Delivered = std::vector<std::pair<int, const char*>>;
+    const auto panelWindow = [&] {
+        excalibur::ExParaBlock record{};
+        return static_cast<platform::WindowId>(f->GetExPara(&record));
+    };
     const auto openAsHdsdr = [&](const Delivered& delivered) {
         LoadPlugin();
         f->ExtIoSetSetting(-1, nullptr);
@@ -734,59 +754,76 @@ TEST_F(HostPatterns, AHostThatKeepsTheSettingsHasThemBackWithoutTheFile) {
         EXPECT_EQ(CallInitHW(*f).result, 1);
         RegisterCallback();
         EXPECT_EQ(f->OpenHW(), 1);
-        excalibur::ExParaBlock record{};
-        return static_cast<platform::WindowId>(f->GetExPara(&record));
+        return panelWindow();
+    };
+    const auto placedAt = [](platform::WindowId panel, int left, int top) {
+        const platform::Rect rect = paneldriver::Rect(panel);
+        return rect == platform::Rect{left, top, left + rect.Width(), top + rect.Height()};
     };
 
-    paneldriver::MoveTo(openAsHdsdr({}), -300, 40);
+    std::printf("first load, another ExtIO's settings handed:\n");
+    platform::WindowId panel = openAsHdsdr({{0, "Another receiver settings 2"}, {1, "0"}, {2, "0"}});
+    EXPECT_EQ(f->GetHWSR(), 500000);
+    EXPECT_EQ(f->GetActualAttIdx(), 0);
+    EXPECT_TRUE(placedAt(panel, 250, 150));
+    EXPECT_EQ(EnumerateSettings(*f),
+              (std::vector<std::string>{kSettingsIdentifier, "3", "1", "1", "1", "-150", "150", "250"}));
+    EXPECT_EQ(f->ExtIoSetSrate(4), 0);
+    EXPECT_EQ(f->SetAttenuator(1), 0);
+    paneldriver::MoveTo(panel, -300, 40);
+    paneldriver::DestroyPanel(panel);
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    panel = panelWindow();
+    EXPECT_EQ(f->GetHWSR(), 1000000) << "the file read again";
+    EXPECT_EQ(f->GetActualAttIdx(), 1);
+    EXPECT_TRUE(placedAt(panel, -300, 40));
     ASSERT_EQ(f->StartHW64(7050000), 4096);
-    EXPECT_EQ(f->ExtIoSetSrate(3), 0);
-    EXPECT_EQ(f->SetAttenuator(0), 0);
     f->StopHW();
+    std::printf("first load, enumerated before CloseHW:\n");
     const auto kept = EnumerateSettings(*f);
     f->CloseHW();
     UnloadPlugin();
-    EXPECT_EQ(kept, (std::vector<std::string>{kSettingsIdentifier, "3", "1", "0", "0", "-174", "40", "-300"}));
+    EXPECT_EQ(kept, (std::vector<std::string>{kSettingsIdentifier, "4", "0", "1", "1", "-150", "40", "-300"}));
+    EXPECT_EQ(Contents(SettingsFile()), usersFile);
 
     Delivered handedBack;
     for (std::size_t index = 0; index < kept.size(); ++index) {
         handedBack.emplace_back(static_cast<int>(index), kept[index].c_str());
     }
     const std::size_t logBefore = DriverLog().size();
-    const platform::Rect restored = paneldriver::Rect(openAsHdsdr(handedBack));
-    EXPECT_EQ(f->GetHWSR(), 500000);
-    EXPECT_EQ(f->GetActualAttIdx(), 0);
+    EXPECT_TRUE(placedAt(openAsHdsdr(handedBack), -300, 40));
+    EXPECT_EQ(f->GetHWSR(), 1000000);
+    EXPECT_EQ(f->GetActualAttIdx(), 1);
     const auto log = DriverLog();
-    EXPECT_EQ(std::count(log.begin() + static_cast<std::ptrdiff_t>(logBefore), log.end(), "SetAttenuator 0 21"), 1);
-    EXPECT_EQ(restored, (platform::Rect{-300, 40, -300 + restored.Width(), 40 + restored.Height()}));
+    EXPECT_EQ(std::count(log.begin() + static_cast<std::ptrdiff_t>(logBefore), log.end(), "SetAttenuator 0 0"), 1);
     EXPECT_EQ(EnumerateSettings(*f), kept);
     UnloadPlugin();
 
     // Another ExtIO's value before the identifier, 13 masked as the file's (mode 4), then garbage: null, no
     // number, no terminator within 1024 characters, beyond 32 bits, idx 8 and -2; one more after InitHW.
     const std::string overLong(2048, '1');
-    const platform::WindowId panel = openAsHdsdr({{3, "1"},
-                                                  {0, kSettingsIdentifier},
-                                                  {1, "13"},
-                                                  {2, nullptr},
-                                                  {3, "on"},
-                                                  {4, overLong.c_str()},
-                                                  {5, "-1e2"},
-                                                  {6, ""},
-                                                  {7, " 12"},
-                                                  {2, "99999999999"},
-                                                  {8, "1"},
-                                                  {-2, "1"}});
+    panel = openAsHdsdr({{3, "1"},
+                         {0, kSettingsIdentifier},
+                         {1, "13"},
+                         {2, nullptr},
+                         {3, "on"},
+                         {4, overLong.c_str()},
+                         {5, "-1e2"},
+                         {6, ""},
+                         {7, " 12"},
+                         {2, "99999999999"},
+                         {8, "1"},
+                         {-2, "1"}});
     f->ExtIoSetSetting(1, "0");
     const platform::Rect placed = paneldriver::Rect(panel);
     EXPECT_EQ(EnumerateSettings(*f),
               (std::vector<std::string>{kSettingsIdentifier, "4", "0", "0", "0", "-174", std::to_string(placed.top),
                                         std::to_string(placed.left)}));
     UnloadPlugin();
-    EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+    EXPECT_EQ(Contents(SettingsFile()), usersFile);
 
     LoadPlugin();
     ASSERT_EQ(CallInitHW(*f).result, 1);
+    EXPECT_EQ(f->GetHWSR(), 500000);
     UnloadPlugin();
-    EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -99,6 +100,17 @@ TEST_F(PluginScenario, WithoutAReceiverInitHWSaysSoOnceAndThenReportsReady) {
     EXPECT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(f->StartHW(7050000), 8192);
     EXPECT_EQ(f->OpenHW(), 1);
+    // Nothing changed, whichever rate or step: the header's failure.
+    for (const int index : {3, 2}) {
+        SCOPED_TRACE(index);
+        EXPECT_NE(f->ExtIoSetSrate(index), 0);
+        EXPECT_NE(f->SetAttenuator(index - 2), 0);
+        EXPECT_EQ(f->ExtIoGetBandwidth(index), -1);
+    }
+    std::printf("no receiver: ExtIoSetSrate(3) %d, SetAttenuator(0) %d, ExtIoGetBandwidth(3) %d\n", f->ExtIoSetSrate(3),
+                f->SetAttenuator(0), f->ExtIoGetBandwidth(3));
+    EXPECT_EQ(f->GetHWSR(), 200000);
+    EXPECT_EQ(f->GetActualAttIdx(), 1);
 }
 
 TEST_F(PluginScenario, TuningIsClampedAndReportedBack) {
@@ -301,8 +313,7 @@ TEST_F(PluginScenario, HostCallsListTheRatesAndAttenuatorStepsAndEndAfterTheLast
 
 // The 64-bit calls share the one tuning; SetHWLO64 answers as the extended
 // header has it, from its argument alone, which is clamped before narrowing.
-// A rate's bandwidth is the driver's once the stream has run at it.
-TEST_F(PluginScenario, SixtyFourBitTuningAndTheBandwidthsOfTheRates) {
+TEST_F(PluginScenario, SixtyFourBitTuning) {
     LoadPlugin();
     RegisterCallback();
     ASSERT_EQ(CallInitHW(*f).result, 1);
@@ -321,15 +332,121 @@ TEST_F(PluginScenario, SixtyFourBitTuningAndTheBandwidthsOfTheRates) {
         EXPECT_EQ(f->GetHWLO(), tuned);
         EXPECT_EQ(LastArgument(DriverLog(), "SetFrequency 0 0 "), std::to_string(tuned));
     }
-
-    EXPECT_LE(f->ExtIoGetBandwidth(2), 0) << "selected by InitHW, not yet streamed at";
     ASSERT_EQ(f->StartHW64(-1), 4096);
     EXPECT_EQ(f->GetHWLO64(), 10);
-    const std::int32_t bandwidths[] = {40000, 80000, 160000, 400000, 800000};
-    for (int mode = 0; mode < excalibur::kSampleModeCount; ++mode) {
-        EXPECT_EQ(f->ExtIoSetSrate(mode), 0);
-        EXPECT_EQ(f->ExtIoGetBandwidth(mode), bandwidths[mode]) << "at " << f->GetHWSR() << " Hz";
+    f->StopHW();
+}
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The driver's calls since a line of its log, the stream's user data (an address) left out.
+Lines CallsSince(const Lines& log, std::size_t from) {
+    Lines calls(log.begin() + static_cast<std::ptrdiff_t>(std::min(from, log.size())), log.end());
+    for (auto& call : calls) {
+        if (call.rfind("SetCallbacks 0 non-null ", 0) == 0) call = "SetCallbacks 0 non-null";
     }
+    return calls;
+}
+
+void PrintCalls(const char* what, const Lines& calls) {
+    std::printf("%s:\n", what);
+    for (const auto& call : calls) std::printf("    %s\n", call.c_str());
+}
+
+std::vector<std::int32_t> Bands(const host::ExtIoFunctions& f) {
+    std::vector<std::int32_t> bands;
+    for (int index = -1; index <= excalibur::kSampleModeCount; ++index) bands.push_back(f.ExtIoGetBandwidth(index));
+    return bands;
+}
+
+std::string Shown(const std::vector<std::int32_t>& bands) {
+    std::string text;
+    for (const std::int32_t band : bands) text += std::to_string(band) + " ";
+    return text;
+}
+
+std::vector<std::int32_t> bandsInTheStatusCall;
+
+void AskForTheBandsInTheRateChange(const host::ExtIoFunctions& f, int, int status) {
+    if (status == 100) bandsInTheStatusCall = Bands(f);
+}
+
+}  // namespace
+
+// A host that never asks for the bands sees the start and the restart of a
+// rate change as ever: power, LED, DDC1 type, MW filter, callbacks, start.
+// Asked for, the bands of the five rates (and -1 for indexes -1 and 5) are
+// learned while the stream is stopped: right after InitHW, inside the rate
+// change's status call; while streaming before that, nothing is known.
+TEST_F(PluginScenario, TheStartIsAsEverAndTheBandsAreLearnedWhenAsked) {
+    const Lines start = {"GetPower 0 non-null", "SetPower 0 1",
+                         "SetLED 0 1",          "SetDDC1 0 9",
+                         "SetMWFilter 0 0",     "SetCallbacks 0 non-null",
+                         "StartDDC1 0 4096",    "SetFrequency 0 0 7050000"};
+    const Lines stop = {"StopDDC1 0", "SetCallbacks 0 0 0"};
+    const auto restartAt = [](std::uint32_t type) {
+        return Lines{
+            "GetPower 0 non-null",     "SetLED 0 1",      "SetDDC1 0 " + std::to_string(type), "SetMWFilter 0 0",
+            "SetCallbacks 0 non-null", "StartDDC1 0 4096"};
+    };
+    Lines learning;
+    for (const excalibur::SampleModeEntry& mode : excalibur::SampleModeTable) {
+        learning.push_back("SetDDC1 0 " + std::to_string(mode.ddc1TypeIndex));
+        learning.push_back("GetDDC1 0 non-null non-null");
+    }
+    const auto concat = [](std::initializer_list<Lines> parts) {
+        Lines all;
+        for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    const std::vector<std::int32_t> learned = {-1, 40000, 80000, 160000, 400000, 800000, -1};
+    const std::vector<std::int32_t> unknown(learned.size(), -1);
+
+    LoadPlugin();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    std::size_t from = DriverLog().size();
+    ASSERT_EQ(f->StartHW(7050000), 4096);
+    AwaitBlock();
+    PrintCalls("StartHW(7050000)", CallsSince(DriverLog(), from));
+    EXPECT_EQ(CallsSince(DriverLog(), from), start);
+    from = DriverLog().size();
+    EXPECT_EQ(f->ExtIoSetSrate(4), 0);
+    PrintCalls("ExtIoSetSrate(4) while streaming", CallsSince(DriverLog(), from));
+    EXPECT_EQ(CallsSince(DriverLog(), from), concat({stop, restartAt(16)}));
+
+    from = DriverLog().size();
+    std::printf("bands of indexes -1..5 while streaming, not yet learned: %s\n", Shown(Bands(*f)).c_str());
+    EXPECT_EQ(Bands(*f), unknown);
+    EXPECT_EQ(CallsSince(DriverLog(), from), Lines{}) << "the stream runs: no other type";
+    Counts().hook = &AskForTheBandsInTheRateChange;
+    EXPECT_EQ(f->ExtIoSetSrate(3), 0);
+    Counts().hook = nullptr;
+    std::printf("bands asked inside the status call of ExtIoSetSrate(3): %s\n", Shown(bandsInTheStatusCall).c_str());
+    PrintCalls("ExtIoSetSrate(3), the bands asked inside its status call", CallsSince(DriverLog(), from));
+    EXPECT_EQ(bandsInTheStatusCall, learned);
+    EXPECT_EQ(CallsSince(DriverLog(), from), concat({stop, learning, {"SetDDC1 0 16"}, restartAt(13)}));
+    from = DriverLog().size();
+    EXPECT_EQ(Bands(*f), learned);
+    f->StopHW();
+    EXPECT_EQ(Bands(*f), learned);
+    EXPECT_EQ(CallsSince(DriverLog(), from), stop) << "learned once for the load";
+    UnloadPlugin();
+
+    std::filesystem::remove(SettingsFile());
+    LoadPlugin();
+    RegisterCallback();
+    ASSERT_EQ(CallInitHW(*f).result, 1);
+    from = DriverLog().size();
+    std::printf("bands of indexes -1..5 right after InitHW: %s\n", Shown(Bands(*f)).c_str());
+    EXPECT_EQ(Bands(*f), learned);
+    PrintCalls("the bands asked right after InitHW, twice", CallsSince(DriverLog(), from));
+    EXPECT_EQ(CallsSince(DriverLog(), from), concat({learning, {"SetDDC1 0 0"}}));
+    from = DriverLog().size();
+    ASSERT_EQ(f->StartHW(7050000), 4096);
+    EXPECT_EQ(CallsSince(DriverLog(), from), start);
     f->StopHW();
 }
 

@@ -74,6 +74,8 @@ protected:
         exPara.msgNoiseBlanker = kMsgNoiseBlanker;
         exPara.msgSampleMode = kMsgSampleMode;
         exPara.msgLevelOffset = kMsgLevelOffset;
+        // As a host's record arrives: requests are addressed by the record they see.
+        PublishRecord();
     }
 
     void CreatePanel(bool withReceiver = true) {
@@ -180,6 +182,7 @@ TEST_F(PanelTest, SwitchesWithAReceiverDriveItAndPostEveryTime) {
 
     // A message number of 0 means: do not post; the receiver is still driven.
     exPara.msgDither = 0;
+    PublishRecord();
     panel->ChangeDithering(0);
     EXPECT_EQ(exPara.dither, 0);
     EXPECT_TRUE(TakePosts().empty());

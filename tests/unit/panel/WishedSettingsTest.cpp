@@ -97,6 +97,20 @@ TEST(WishedSettingsTest, TheLatestRequestOfEachSettingWins) {
                  true);
          },
          "stream=1 tune=5 att=0 "},
+        {"a try takes the free turn as an entry does, and the turn its own thread holds",
+         [](WishedSettings& s, Journal& j) {
+             j.inside = [&](int setting, WishedSettings::Value) {
+                 if (setting != kStream) return;
+                 j.entries += "try=" + std::to_string(s.TryEnter()) + " ";
+                 s.Leave();
+             };
+             Wish(s, j, kTune, 1, false);
+             ASSERT_EQ(s.TryEnter(), 1);
+             j.entries += "body ";
+             s.Leave();
+             Wish(s, j, kStream, 1, true);
+         },
+         "tune=1 body stream=1 try=2 "},
         {"a value found in force is not applied, and a later wish stays",
          [](WishedSettings& s, Journal& j) {
              ASSERT_EQ(s.Enter(), 1);
@@ -155,6 +169,7 @@ TEST(WishedSettingsTest, ClosingWaitsForTheRunningOperationAndAppliesNothingAfte
         wishes.Leave();
     });
     while (!entered) std::this_thread::yield();
+    EXPECT_EQ(wishes.TryEnter(), 0) << "the turn held by another thread";
     std::thread waiting([&] { Wish(wishes, journal, kTune, 1, true); });
     while (wishes.WaitingThreads() != 1) std::this_thread::yield();
     Wish(wishes, journal, kAttenuator, 1, false);
@@ -162,6 +177,7 @@ TEST(WishedSettingsTest, ClosingWaitsForTheRunningOperationAndAppliesNothingAfte
     running.join();
     waiting.join();
     EXPECT_EQ(wishes.Enter(), 0);
+    EXPECT_EQ(wishes.TryEnter(), 0);
     EXPECT_EQ(Wish(wishes, journal, kTune, 2, false).sets, 0u);
     EXPECT_EQ(journal.entries, "finished ");
 }

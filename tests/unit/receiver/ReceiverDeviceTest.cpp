@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "receiver/Ddc1Bandwidths.h"
+#include "receiver/SampleModes.h"
 #include "tests/unit/receiver/DeviceFixture.h"
 
 using namespace excalibur;
@@ -92,8 +93,8 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     ASSERT_EQ(device.Start(), 1);
     EXPECT_TRUE(device.IsStreaming());
     auto log = TakeLog();
-    ASSERT_EQ(Names(log), (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks",
-                                   "StartDDC1", "GetDDC1"}));
+    ASSERT_EQ(Names(log),
+              (Strings{"GetPower", "SetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
     EXPECT_EQ(log[1], "SetPower 0 1");
     EXPECT_EQ(log[2], "SetLED 0 1");
     EXPECT_EQ(log[3], "SetDDC1 0 9");
@@ -110,8 +111,7 @@ TEST_F(DeviceTest, StartSwitchesPowerOnlyWhenOffAndAsksForBlocksOf4096Pairs) {
     EXPECT_EQ(log[1], "SetCallbacks 0 0 0");
 
     ASSERT_EQ(device.Start(), 1);
-    EXPECT_EQ(Names(TakeLog()),
-              (Strings{"GetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1", "GetDDC1"}));
+    EXPECT_EQ(Names(TakeLog()), (Strings{"GetPower", "SetLED", "SetDDC1", "SetMWFilter", "SetCallbacks", "StartDDC1"}));
 }
 
 TEST_F(DeviceTest, CloseStopsSwitchesOffAndReleasesEverythingOnce) {
@@ -155,7 +155,7 @@ TEST_F(DeviceTest, SelectSampleModeClampsAndRestartsARunningStream) {
     EXPECT_EQ(ddc1TypeIndex, 16u);
     auto log = TakeLog();
     ASSERT_EQ(Names(log), (Strings{"StopDDC1", "SetCallbacks", "GetPower", "SetLED", "SetDDC1", "SetMWFilter",
-                                   "SetCallbacks", "StartDDC1", "GetDDC1"}));
+                                   "SetCallbacks", "StartDDC1"}));
     EXPECT_EQ(log[4], "SetDDC1 0 16");
     EXPECT_TRUE(device.IsStreaming());
 
@@ -200,12 +200,46 @@ TEST_F(DeviceTest, AModesBandwidthIsKeptOnlyAsTheDriverReportsItWithinTheRate) {
     // Type and bandwidth reported, the mode asked for, what it has then.
     const std::tuple<std::uint32_t, std::uint32_t, int, std::int32_t> rows[] = {
         {3, 50000, 0, 50000}, {4, 51200, 0, 50000},     // the whole rate; a type of no mode changes none
-        {3, 50001, 0, 0},     {16, 800000, 4, 800000},  // above the rate; the usual share
-        {16, 0, 4, 0},        {3, 40000, 5, -1}};       // nothing; an index of no mode
+        {3, 50001, 0, -1},    {16, 800000, 4, 800000},  // above the rate; the usual share
+        {16, 0, 4, -1},       {3, 40000, 5, -1}};       // nothing; an index of no mode
     for (const auto& [type, bandwidth, mode, kept] : rows) {
         KeepDdc1Bandwidth(type, g31ddc::Ddc1Info{0, bandwidth, 32});
         EXPECT_EQ(Ddc1BandwidthOfMode(mode), kept) << "type " << type << ", " << bandwidth << " Hz";
     }
+}
+
+// Learned while the stream is stopped, once the driver has answered for
+// every type, and with the type the stream last started at set again.
+TEST_F(DeviceTest, TheBandsAreLearnedWhileTheStreamIsStoppedAndKept) {
+    ReceiverDevice device;
+    ASSERT_EQ(device.Open(), 1);
+    ASSERT_EQ(device.Start(), 1);
+    TakeLog();
+    device.LearnDdc1Bandwidths();
+    EXPECT_TRUE(TakeLog().empty()) << "the driver takes no other type while it streams";
+    device.Stop();
+    TakeLog();
+
+    const std::int32_t bands[] = {40000, 80000, 160000, 400000, 800000};
+    Strings learning;
+    for (const SampleModeEntry& mode : SampleModeTable) {
+        learning.push_back("SetDDC1 0 " + std::to_string(mode.ddc1TypeIndex));
+        learning.push_back("GetDDC1 0 non-null non-null");
+    }
+    learning.push_back("SetDDC1 0 9");
+    // The first learning's third report fails (Open made the first GetDDC1).
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", "GetDDC1:4");
+    device.LearnDdc1Bandwidths();
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", nullptr);
+    EXPECT_EQ(TakeLog(), learning);
+    for (int mode = 0; mode < kSampleModeCount; ++mode) {
+        EXPECT_EQ(Ddc1BandwidthOfMode(mode), mode == 2 ? -1 : bands[mode]) << mode;
+    }
+    device.LearnDdc1Bandwidths();
+    EXPECT_EQ(TakeLog(), learning) << "asked again after a failed report";
+    EXPECT_EQ(Ddc1BandwidthOfMode(2), 160000);
+    device.LearnDdc1Bandwidths();
+    EXPECT_TRUE(TakeLog().empty()) << "kept once every type was reported";
 }
 
 TEST_F(DeviceTest, ConversionScalesEveryValueByTheGain) {
