@@ -14,21 +14,20 @@
 // it takes it again. A take that lasts too long fails instead of hanging.
 class HostLock {
 public:
-#ifdef _WIN32
-    HostLock() { InitializeCriticalSection(&section_); }
-    ~HostLock() { DeleteCriticalSection(&section_); }
     bool TryFor(std::chrono::milliseconds limit) {
         const auto end = std::chrono::steady_clock::now() + limit;
-        while (!TryEnterCriticalSection(&section_)) {
+        while (!TryTake()) {
             if (std::chrono::steady_clock::now() > end) return false;
-            Sleep(1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         return true;
     }
+#ifdef _WIN32
+    HostLock() { InitializeCriticalSection(&section_); }
+    ~HostLock() { DeleteCriticalSection(&section_); }
     void Unlock() { LeaveCriticalSection(&section_); }
 #else
     HostLock() = default;
-    bool TryFor(std::chrono::milliseconds limit) { return mutex_.try_lock_for(limit); }
     void Unlock() { mutex_.unlock(); }
 #endif
     HostLock(const HostLock&) = delete;
@@ -36,8 +35,11 @@ public:
 
 private:
 #ifdef _WIN32
+    bool TryTake() { return TryEnterCriticalSection(&section_) != 0; }
     CRITICAL_SECTION section_;
 #else
-    std::recursive_timed_mutex mutex_;
+    // try_lock, not a timed lock: ThreadSanitizer misreads a recursive timed one.
+    bool TryTake() { return mutex_.try_lock(); }
+    std::recursive_mutex mutex_;
 #endif
 };

@@ -154,14 +154,18 @@ std::vector<int> ReadBack(const host::ExtIoFunctions& f) {
 
 void MakeRequest(const host::ExtIoFunctions& f, const Step& step) {
     const bool locked = holdsTheHostLock && step.where == kDirect;
-    if (locked) ASSERT_TRUE(hostLock.TryFor(std::chrono::seconds(10))) << "the host's lock stayed taken";
+    if (locked) {
+        ASSERT_TRUE(hostLock.TryFor(std::chrono::seconds(10))) << "the host's lock stayed taken";
+    }
     if (step.call == kStartHW) ++startsBegun;
     const int starts = startsBegun;
     const int statusCalls = statusCallsOnThisThread;
     const Clock::time_point began = Clock::now();
     kCalls[step.call].make(f, step.value);
     const Clock::time_point returned = Clock::now();
-    Made request{step, began, step.where == kDirect ? std::min(returned, began + kPlacedWithin) : returned, returned};
+    Made request{step,     began,    step.where == kDirect ? std::min(returned, began + kPlacedWithin) : returned,
+                 returned, returned, {},
+                 false};
     if (step.where == kDirect) {
         request.readBack = ReadBack(f);
         request.readAt = Clock::now();
