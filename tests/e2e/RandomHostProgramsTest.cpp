@@ -5,7 +5,9 @@
 // program has 2 to 4 host threads making requests directly, from inside the
 // data callback and nested in status handlers that sleep; some threads hold
 // a lock of the host's around each call, which their status handlers take
-// again. EXCALIBUR_SEED replays one program; the stress command runs many.
+// again; the panel's thread clicks its toggles and steps its spinner. The
+// same programs run with no receiver, where only what the record keeps
+// counts. EXCALIBUR_SEED replays one program; the stress command runs many.
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
@@ -16,6 +18,9 @@
 #include <thread>
 
 #include "receiver/SampleModes.h"
+#include "resources/ResourceIds.h"
+#include "tests/support/ModalMessageWatcher.h"
+#include "tests/support/PanelDriver.h"
 #include "tests/e2e/HostLock.h"
 #include "tests/e2e/PluginScenarioFixture.h"
 
@@ -27,10 +32,18 @@ using std::chrono::milliseconds;
 enum Setting { kFrequency, kRate, kAttenuator, kDither, kNoiseBlanker, kLevelOffset, kStream, kSettingCount };
 const char* const kSettingNames[] = {"frequency",     "rate",         "attenuator", "dither",
                                      "noise blanker", "level offset", "stream"};
-enum Where { kDirect, kFromDataCall, kNestedInStatus };
-const char* const kWhereNames[] = {"directly", "from a data call", "nested in a status handler"};
+enum Where { kDirect, kFromDataCall, kNestedInStatus, kOnThePanel };
+const char* const kWhereNames[] = {"directly", "from a data call", "nested in a status handler",
+                                   "on the panel's thread"};
+// The value of a toggle or a step of the spinner: whatever the ones before asked, flipped or stepped.
+constexpr int kAnyValue = -1000;
 
+// The host's record, and a second window of the host's that SetExPara gives
+// for an odd value.
 excalibur::ExParaBlock hostRecord{};
+std::uint32_t otherHostWindow = 0;
+platform::WindowId panelWindow = 0;
+bool receiverOpen = true;
 
 // The requests a program makes: each sets one setting to its value, but
 // SetExPara, which sets the three switches to value % 2 and the level
@@ -55,6 +68,7 @@ const Call kCalls[] = {
     {"SetExPara", kSettingCount,
      [](const host::ExtIoFunctions& f, int v) {
          excalibur::ExParaBlock block = hostRecord;
+         if (v % 2 == 1) block.hostWindow = otherHostWindow;
          // A mode no request asks for, so that SetSamples never finds its own mode stored.
          block.sampleMode = 200;
          block.attenuator = block.dither = block.noiseBlanker = static_cast<std::uint8_t>(v % 2);
@@ -62,6 +76,18 @@ const Call kCalls[] = {
          f.SetExPara(&block);
      }},
 };
+// What the panel's thread does, as a user would.
+const Call kPanelCalls[] = {
+    {"attenuator click", kAttenuator,
+     [](const host::ExtIoFunctions&, int) { paneldriver::ClickControl(panelWindow, IDC_ATTENUATOR_BUTTON); }},
+    {"dithering click", kDither,
+     [](const host::ExtIoFunctions&, int) { paneldriver::ClickControl(panelWindow, IDC_DITHER_BUTTON); }},
+    {"noise blanker click", kNoiseBlanker,
+     [](const host::ExtIoFunctions&, int) { paneldriver::ClickControl(panelWindow, IDC_NOISE_BLANKER_BUTTON); }},
+    {"spin", kLevelOffset,
+     [](const host::ExtIoFunctions&, int v) { paneldriver::SpinBy(panelWindow, IDC_LEVEL_SPIN, v % 5 - 2); }},
+};
+const Call& CallOf(int call, Where where) { return where == kOnThePanel ? kPanelCalls[call] : kCalls[call]; }
 constexpr int kStartHW = 1;
 constexpr int kStopHW = 2;
 constexpr int kSetAtt = 5;
@@ -89,7 +115,15 @@ struct Made {
 };
 constexpr auto kPlacedWithin = milliseconds(50);
 
+// The settings a step sets, as the record keeps them: with no receiver, only
+// the frequency, the level offset, SetExPara's record and the panel's own.
 std::vector<std::pair<Setting, int>> SettingsOf(const Step& step) {
+    if (step.where == kOnThePanel) return {{kPanelCalls[step.call].setting, kAnyValue}};
+    if (!receiverOpen) {
+        const Setting setting = kCalls[step.call].setting;
+        if (step.call == kStartHW) return {{kFrequency, step.value}};
+        if (step.call != kSetExPara && setting != kFrequency && setting != kLevelOffset) return {};
+    }
     if (step.call == kStartHW) return {{kStream, 1}, {kFrequency, step.value}};
     if (step.call == kStopHW) return {{kStream, 0}};
     if (step.call != kSetExPara) {
@@ -107,10 +141,19 @@ struct HostThread {
     std::vector<Step> steps;
 };
 
-std::vector<HostThread> MakeProgram(std::uint32_t seed) {
+// The host's threads; the last one stands for the panel's, whose steps the
+// test's own thread makes.
+struct Program {
+    std::vector<HostThread> threads;
+    std::vector<Step> panelSteps;
+};
+
+Program MakeProgram(std::uint32_t seed) {
     std::mt19937 random(seed);
     const auto pick = [&](int below) { return static_cast<int>(random() % static_cast<std::uint32_t>(below)); };
-    std::vector<HostThread> threads(static_cast<std::size_t>(2 + pick(3)));
+    Program program;
+    auto& threads = program.threads;
+    threads.resize(static_cast<std::size_t>(2 + pick(3)));
     for (auto& [locking, steps] : threads) {
         locking = pick(2) == 1;
         for (int i = 2 + pick(3); i > 0; --i) {
@@ -123,7 +166,10 @@ std::vector<HostThread> MakeProgram(std::uint32_t seed) {
             steps.push_back({call, value, static_cast<Where>(pick(3)), pick(4) * 50});
         }
     }
-    return threads;
+    for (int i = pick(3); i > 0; --i) {
+        program.panelSteps.push_back({pick(static_cast<int>(std::size(kPanelCalls))), pick(5), kOnThePanel, 0});
+    }
+    return program;
 }
 
 HostLock hostLock;
@@ -154,6 +200,7 @@ std::vector<int> ReadBack(const host::ExtIoFunctions& f) {
 
 void MakeRequest(const host::ExtIoFunctions& f, const Step& step) {
     const bool locked = holdsTheHostLock && step.where == kDirect;
+    const bool waits = step.where == kDirect || step.where == kOnThePanel;
     if (locked) {
         ASSERT_TRUE(hostLock.TryFor(std::chrono::seconds(10))) << "the host's lock stayed taken";
     }
@@ -161,12 +208,11 @@ void MakeRequest(const host::ExtIoFunctions& f, const Step& step) {
     const int starts = startsBegun;
     const int statusCalls = statusCallsOnThisThread;
     const Clock::time_point began = Clock::now();
-    kCalls[step.call].make(f, step.value);
+    CallOf(step.call, step.where).make(f, step.value);
     const Clock::time_point returned = Clock::now();
-    Made request{step,     began,    step.where == kDirect ? std::min(returned, began + kPlacedWithin) : returned,
-                 returned, returned, {},
-                 false};
-    if (step.where == kDirect) {
+    Made request{step, began, waits ? std::min(returned, began + kPlacedWithin) : returned, returned, returned,
+                 {},   false};
+    if (waits) {
         request.readBack = ReadBack(f);
         request.readAt = Clock::now();
         request.statusOnItsThread = statusCallsOnThisThread != statusCalls;
@@ -220,6 +266,8 @@ void RunThread(const host::ExtIoFunctions& f, const HostThread& thread) {
     for (const Step& step : thread.steps) {
         if (step.where == kDirect) {
             MakeRequest(f, step);
+        } else if (step.where == kFromDataCall && !receiverOpen) {
+            MakeRequest(f, {step.call, step.value, kDirect, 0});
         } else if (step.where == kFromDataCall) {
             const auto done = std::make_shared<std::atomic<bool>>(false);
             {
@@ -269,6 +317,10 @@ std::vector<std::vector<int>> Outcomes(const host::ExtIoFunctions& f, const std:
     // A stopped stream takes its DDC1 type at the next start.
     const bool rateTyped = !DriverStreams(log) || DriverValue(log, "SetDDC1 0 ") ==
                                                       static_cast<int>(excalibur::SampleModeTable[rate].ddc1TypeIndex);
+    if (!receiverOpen) {
+        return {{f.GetHWLO()},        {rate}, {record.attenuator}, {record.dither}, {record.noiseBlanker},
+                {record.levelOffset}, {}};
+    }
     return {{f.GetHWLO(), DriverValue(log, "SetFrequency 0 0 ")},
             {rate, rateTyped ? rate : -1},
             {record.attenuator, DriverValue(log, "SetAttenuator 0 ") == 21 ? 1 : 0, f.GetActualAttIdx() == 0 ? 1 : 0},
@@ -280,23 +332,44 @@ std::vector<std::vector<int>> Outcomes(const host::ExtIoFunctions& f, const std:
 
 }  // namespace
 
-class RandomHostPrograms : public PluginScenario {};
+class RandomHostPrograms : public PluginScenario {
+protected:
+    // Loads the plug-in with the host's window and a second one, and runs
+    // the programs from the seed (EXCALIBUR_SEED: that one alone).
+    void RunPrograms(int programs);
+};
 
 TEST_F(RandomHostPrograms, TheLatestRequestOfEachSettingWins) {
     testsupport::SetEnvironment("G31DDC_SIM_PACE", "free");
+    receiverOpen = true;
+    RunPrograms(2 * Rounds());
+}
+
+TEST_F(RandomHostPrograms, WithNoReceiverTheLatestOfWhatTheRecordKeepsWins) {
+    testsupport::SetEnvironment("G31DDC_SIM_FAIL", "open");
+    testsupport::ModalMessageWatcher messages;
+    receiverOpen = false;
+    RunPrograms(Rounds());
+}
+
+void RandomHostPrograms::RunPrograms(int programs) {
     Watchdog watchdog(std::chrono::seconds(120), "random host programs");
+    const paneldriver::HostWindow other;
+    otherHostWindow = static_cast<std::uint32_t>(other.Id());
     LoadPlugin();
     UseHostWindow();
     RegisterCallback();
-    ASSERT_EQ(CallInitHW(*f).result, 1);
-    ASSERT_EQ(f->StartHW(7050000), 4096);
-    f->GetExPara(&hostRecord);
+    ASSERT_EQ(CallInitHW(*f).result, receiverOpen ? 1 : 0);
+    panelWindow = static_cast<platform::WindowId>(f->GetExPara(&hostRecord));
     Counts().hook = &Hook;
-    AwaitBlock();
+    if (receiverOpen) {
+        ASSERT_EQ(f->StartHW(7050000), 4096);
+        AwaitBlock();
+    }
     const char* replay = std::getenv("EXCALIBUR_SEED");
     const auto firstSeed =
         replay != nullptr ? static_cast<std::uint32_t>(std::strtoul(replay, nullptr, 10)) : 20261220u;
-    const int programs = replay != nullptr ? 1 : 2 * Rounds();
+    if (replay != nullptr) programs = 1;
     int requestsChecked = 0;
     int returnsChecked = 0;
     for (std::uint32_t seed = firstSeed; seed < firstSeed + static_cast<std::uint32_t>(programs); ++seed) {
@@ -304,7 +377,9 @@ TEST_F(RandomHostPrograms, TheLatestRequestOfEachSettingWins) {
         made.clear();
         std::vector<std::thread> running;
         f->StartHW(f->GetHWLO());
-        for (const auto& thread : MakeProgram(seed)) running.emplace_back([&, thread] { RunThread(*f, thread); });
+        const Program program = MakeProgram(seed);
+        for (const auto& thread : program.threads) running.emplace_back([&, thread] { RunThread(*f, thread); });
+        for (const Step& step : program.panelSteps) MakeRequest(*f, step);
         for (auto& thread : running) thread.join();
         {
             std::lock_guard lock(mutex);
@@ -315,7 +390,7 @@ TEST_F(RandomHostPrograms, TheLatestRequestOfEachSettingWins) {
 
         std::ostringstream history;
         for (const Made& request : made) {
-            history << "  " << kCalls[request.step.call].name << "(" << request.step.value << ") "
+            history << "  " << CallOf(request.step.call, request.step.where).name << "(" << request.step.value << ") "
                     << kWhereNames[request.step.where] << "\n";
         }
         const auto outcomes = Outcomes(*f, DriverLog());
@@ -335,7 +410,8 @@ TEST_F(RandomHostPrograms, TheLatestRequestOfEachSettingWins) {
                 }
             }
             for (const int outcome : outcomes[static_cast<std::size_t>(setting)]) {
-                EXPECT_TRUE(requests.empty() || std::count(allowed.begin(), allowed.end(), outcome) > 0)
+                EXPECT_TRUE(requests.empty() || std::count(allowed.begin(), allowed.end(), outcome) > 0 ||
+                            std::count(allowed.begin(), allowed.end(), kAnyValue) > 0)
                     << kSettingNames[setting] << " ended at " << outcome
                     << ", the value of no request that no other followed; the requests:\n"
                     << history.str();
@@ -348,24 +424,24 @@ TEST_F(RandomHostPrograms, TheLatestRequestOfEachSettingWins) {
                     return other.first != request && other.first->began < request->readAt &&
                            other.first->returned > request->began;
                 };
-                if (request->step.where != kDirect || setting == kStream ||
+                if (request->step.where != kDirect || value == kAnyValue || setting == kStream ||
                     std::any_of(requests.begin(), requests.end(), overlapped)) {
                     continue;
                 }
                 ++returnsChecked;
                 EXPECT_EQ(request->readBack[static_cast<std::size_t>(setting)], value)
-                    << kCalls[request->step.call].name << "(" << request->step.value << ") returned before its "
-                    << kSettingNames[setting] << " was in force; the requests:\n"
+                    << CallOf(request->step.call, request->step.where).name << "(" << request->step.value
+                    << ") returned before its " << kSettingNames[setting] << " was in force; the requests:\n"
                     << history.str();
                 const bool attenuatorCall = request->step.call == kSetAtt || request->step.call == kSetAtt + 1;
                 EXPECT_TRUE(!attenuatorCall || request->statusOnItsThread)
-                    << kCalls[request->step.call].name << "(" << request->step.value
+                    << CallOf(request->step.call, request->step.where).name << "(" << request->step.value
                     << ")'s status call came on another thread; the requests:\n"
                     << history.str();
             }
         }
     }
     Counts().hook = nullptr;
-    std::printf("%d programs from seed %u, %d requests checked, %d returns checked\n", programs, firstSeed,
-                requestsChecked, returnsChecked);
+    std::printf("%s: %d programs from seed %u, %d requests checked, %d returns checked\n",
+                receiverOpen ? "with a receiver" : "with none", programs, firstSeed, requestsChecked, returnsChecked);
 }
