@@ -432,7 +432,7 @@ void ReceiverPanel::OnPanelRequest(int request) {
     switch (request) {
         case kCatchUpRequest:
             m_bCatchUpRequested = false;
-            RefreshControls();  // its turn applies the wishes
+            RefreshControls();  // its turn applies the data calls' wishes first
             break;
         case kApplyVisibilityRequest:
             ++m_nShowAnswers;
