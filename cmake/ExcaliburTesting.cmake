@@ -15,8 +15,10 @@ else()
   set(EXCALIBUR_GTEST GTest::gtest GTest::gtest_main)
 endif()
 
-# excalibur_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [TIMEOUT s] [EACH_CASE file.cpp])
+# excalibur_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [TIMEOUT s] [EACH_CASE file.cpp]
+#                    [SIDE_BY_SIDE | ALONE | LOCKS lock...])
 # EACH_CASE: under Wine too, every TEST_F of that file runs in a process of its own.
+# Under Wine the tests run two at a time in one Wine session (excalibur_wine_sharing).
 # GoogleTest's header costs more to compile than most test files: it is
 # precompiled once per build, in a test-like executable whose flags match.
 # The tests' own code needs little optimisation: it compiles at -O1 under
@@ -33,8 +35,38 @@ target_link_libraries(excalibur_test_pch PRIVATE ${EXCALIBUR_GTEST})
 target_compile_options(excalibur_test_pch PRIVATE ${EXCALIBUR_TEST_OPTIMIZATION})
 target_precompile_headers(excalibur_test_pch PRIVATE <gtest/gtest.h>)
 
+# What a Windows test shares with the others that run beside it under the one
+# Wine session (./run test runs two at a time):
+#   SIDE_BY_SIDE  nothing: no window, no file or folder another test uses;
+#   ALONE         it measures time (sleeps, waits with bounds): no test beside it;
+#   LOCKS x y     the named things it shares; by default "desktop": it shows
+#                 windows, moves the pointer or takes the foreground window.
+function(excalibur_wine_sharing)
+  cmake_parse_arguments(S "SIDE_BY_SIDE;ALONE" "" "TESTS;LOCKS" ${ARGN})
+  if(NOT CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  if(S_ALONE)
+    set_tests_properties(${S_TESTS} PROPERTIES RUN_SERIAL TRUE)
+  elseif(NOT S_SIDE_BY_SIDE)
+    if(NOT S_LOCKS)
+      set(S_LOCKS desktop)
+    endif()
+    set_tests_properties(${S_TESTS} PROPERTIES RESOURCE_LOCK "${S_LOCKS}")
+  endif()
+endfunction()
+
 function(excalibur_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT;EACH_CASE" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SIDE_BY_SIDE;ALONE" "TIMEOUT;EACH_CASE" "SOURCES;LIBS;LOCKS" ${ARGN})
+  set(sharing)
+  foreach(option SIDE_BY_SIDE ALONE)
+    if(T_${option})
+      list(APPEND sharing ${option})
+    endif()
+  endforeach()
+  if(T_LOCKS)
+    list(APPEND sharing LOCKS ${T_LOCKS})
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${EXCALIBUR_GTEST})
   target_precompile_headers(${name} REUSE_FROM excalibur_test_pch)
@@ -58,13 +90,24 @@ function(excalibur_add_test name)
       add_test(NAME ${case} COMMAND ${name} --gtest_filter=${case})
       set_tests_properties(${case} PROPERTIES TIMEOUT ${T_TIMEOUT}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+      excalibur_wine_sharing(TESTS ${case} ${sharing})
     endforeach()
   elseif(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    excalibur_wine_sharing(TESTS ${name} ${sharing})
   else()
     gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
       PROPERTIES TIMEOUT ${T_TIMEOUT} DISCOVERY_TIMEOUT 60)
   endif()
+endfunction()
+
+# The huge settings file at 50 MiB instead of the test run's 4, for the
+# stress command (label "stress", left out of ./run test).
+function(excalibur_add_huge_settings_file_test executable)
+  set(name settings_huge_file_long)
+  add_test(NAME ${name} COMMAND ${executable} --gtest_filter=SettingsFaultTest.HugeFile*)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS stress
+    ENVIRONMENT EXCALIBUR_HUGE_FILE_MIB=50 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endfunction()

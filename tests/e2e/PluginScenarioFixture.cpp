@@ -57,7 +57,10 @@ std::ostream& operator<<(std::ostream& out, const PluginScenario::Posted& posted
 
 void PluginScenario::SetUp() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = std::filesystem::temp_directory_path() / (std::string("extio-scenario-") + test->name());
+    // Named by the process too: another build's or another clone's run of the
+    // same scenario may be running on this machine.
+    folder = std::filesystem::path(testsupport::TemporaryPath(std::string("extio-scenario-") + test->name()))
+                 .replace_extension();
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     previousFolder = std::filesystem::current_path();

@@ -122,7 +122,7 @@ def notifications(stdout):
 def check_extended(args):
     plugin = args.extended_plugin
     status, out, err = run(args, ["--plugin", plugin, "--extended", "--mode", "2", "--att-toggle", "--dither", "on",
-                                  "--offset", "-12", "--seconds", "3"])
+                                  "--offset", "-12", "--seconds", "1.5"])
     sys.stdout.write(out)
     sys.stdout.write(err)
     check(status == 0, "extended run exited with %d" % status)
@@ -149,7 +149,7 @@ def check_extended(args):
     peaks = re.findall(r"^peak 1\s*: ([\d.]+) Hz", out, re.MULTILINE)
     check(peaks and abs(float(peaks[0]) - 7062000) < 6, "extended: strongest peak %r" % peaks)
 
-    status, out, err = run(args, ["--plugin", plugin, "--rate-index", "0", "--att-index", "1", "--seconds", "1.5"])
+    status, out, err = run(args, ["--plugin", plugin, "--rate-index", "0", "--att-index", "1", "--seconds", "0.5"])
     sys.stdout.write(out)
     check(status == 0, "optional-call run exited with %d" % status)
     check(summary_value(out, "extended calls") == "not used" and notifications(out) == [], "extended calls made")

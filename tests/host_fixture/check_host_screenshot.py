@@ -75,7 +75,7 @@ def main():
     # calls the plug-in names its panel (GetExPara) and hands over receiver integers.
     let_wine_draw_frames(args, False)
     client, out = screenshot(args, "panel_client.png",
-                             ["--extended", "--full-scale", "2147483648", "--seconds", "1"])
+                             ["--extended", "--full-scale", "2147483648", "--seconds", "0.5"])
     check(summary_value(out, "full scale") == "2147483648 (the sample value that reads 0 dBFS)", "full scale line")
     peaks = [tuple(map(float, m)) for m in re.findall(r"^peak \d+\s*: ([\d.]+) Hz \(LO [-+][\d.]+ Hz\) (-?[\d.]+) dBFS",
                                                         out, re.MULTILINE)]

@@ -44,9 +44,11 @@ class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testsupport::ResetModuleState();
-        folder = std::filesystem::temp_directory_path() /
-                 ("panel-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // Named by the process: another build's or clone's run may be here too.
+        folder = std::filesystem::path(
+                     testsupport::TemporaryPath(std::string("panel-test-") +
+                                                ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                     .replace_extension();
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         previousFolder = std::filesystem::current_path();

@@ -2,6 +2,7 @@
 // a huge file, binary junk. Loading never fails: it gives the defaults or the
 // values it can find, and saving either works or is ignored.
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -59,6 +60,13 @@ std::string BinaryJunk() {
     return junk;
 }
 
+// Far beyond any buffer: 4 MiB, or EXCALIBUR_HUGE_FILE_MIB (the stress command asks for 50).
+std::uint64_t HugeFileBytes() {
+    const char* asked = std::getenv("EXCALIBUR_HUGE_FILE_MIB");
+    const int mib = asked != nullptr ? std::atoi(asked) : 0;
+    return static_cast<std::uint64_t>(mib > 0 ? mib : 4) << 20;
+}
+
 class SettingsFaultTest : public SettingsDirectory {};
 
 TEST_F(SettingsFaultTest, AFolderInPlaceOfTheFileGivesDefaultsAndTakesNoWrite) {
@@ -72,8 +80,8 @@ TEST_F(SettingsFaultTest, AFolderInPlaceOfTheFileGivesDefaultsAndTakesNoWrite) {
 }
 
 TEST_F(SettingsFaultTest, HugeFileIsReadToTheEndAndRewrittenWhole) {
-    constexpr std::uint64_t kJunkBytes = 50ull << 20;
-    const std::string firstLine = "; 50 MiB of junk before the settings";
+    const std::uint64_t kJunkBytes = HugeFileBytes();
+    const std::string firstLine = "; " + std::to_string(kJunkBytes >> 20) + " MiB of junk before the settings";
     {
         std::ofstream out(SettingsPath(), std::ios::binary);
         out << firstLine << "\n";
