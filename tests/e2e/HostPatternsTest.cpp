@@ -219,7 +219,7 @@ TEST_F(HostPatterns, HideThenUnloadFromAnotherThreadReturnsAtOnce) {
         stage = 3;
         gui.join();
         EXPECT_LT(took.count(), 100);
-        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+        EXPECT_EQ(LastDriverLine(), "CloseDevice 0");
     }
 }
 
@@ -293,7 +293,7 @@ TEST_F(HostPatterns, ADestroyedPanelComesBackWithTheNextInitHW) {
         excalibur::ExParaBlock record{};
         const auto destroyed = static_cast<platform::WindowId>(f->GetExPara(&record));
         paneldriver::DestroyPanel(destroyed);
-        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+        EXPECT_EQ(LastDriverLine(), "CloseDevice 0");
         ASSERT_EQ(CallInitHW(*f).result, 1);
         const auto panel = static_cast<platform::WindowId>(f->GetExPara(&record));
         EXPECT_TRUE(panel != 0 && paneldriver::Exists(panel));
@@ -335,7 +335,7 @@ TEST_F(HostPatterns, ExitDuringAnOperationEndsTheProcessAndSaves) {
         ASSERT_GE(latency, 0);
         EXPECT_LT(latency, usual + 1000) << "an exit with no operation running took " << usual << " ms";
         EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
-        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+        EXPECT_EQ(LastDriverLine(), "CloseDevice 0");
     }
 }
 #endif
@@ -587,7 +587,7 @@ TEST_F(HostPatterns, NothingRunsOnceTheUnloadBegan) {
         dataAction = kNothing;
         EXPECT_EQ(Counts().attenuatorNotices + Counts().rateChanges, statusCalls);
         EXPECT_EQ(TakePosts(), std::vector<Posted>{});
-        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+        EXPECT_EQ(LastDriverLine(), "CloseDevice 0");
     }
 }
 
@@ -699,7 +699,7 @@ TEST_F(HostPatterns, PublicHostsCallOrdersStream) {
         LoadPlugin();
         publicHost.run();
         UnloadPlugin();
-        EXPECT_EQ(DriverLog().back(), "CloseDevice 0");
+        EXPECT_EQ(LastDriverLine(), "CloseDevice 0");
     }
 }
 

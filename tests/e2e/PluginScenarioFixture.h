@@ -73,6 +73,11 @@ protected:
     // window system has delivered what was queued.
     std::vector<Posted> TakePosts();
     std::vector<std::string> DriverLog() { return testsupport::ReadLines(logPath); }
+    // The log's last line; empty for an empty log, which fails a comparison instead of crashing.
+    std::string LastDriverLine() {
+        const auto log = DriverLog();
+        return log.empty() ? std::string() : log.back();
+    }
     bool DriverLogHas(const std::string& line);
     std::filesystem::path SettingsFile() const { return folder / "Tervalis.ini"; }
     void Pump(std::chrono::milliseconds duration);
