@@ -275,7 +275,7 @@ void RunThread(const host::ExtIoFunctions& f, const HostThread& thread) {
                 forDataCalls.emplace_back(step, done);
             }
             // A stopped stream makes no data call: the step is withdrawn.
-            const auto end = Clock::now() + milliseconds(300);
+            const auto end = Clock::now() + milliseconds(100);
             while (!*done && Clock::now() < end) std::this_thread::sleep_for(milliseconds(1));
             std::unique_lock lock(mutex);
             const auto ours = std::find_if(forDataCalls.begin(), forDataCalls.end(),
