@@ -121,19 +121,17 @@ void ReceiverPanel::LearnBandsIfFree() {
 }
 
 void ReceiverPanel::StoreRecord(const ExParaBlock& block) {
-    ExParaBlock stored = block;
     Request(
         [&](Wishes& wishes) {
             m_recordWish = block;
             wishes.Wish(kRecordSetting, 0);
         },
-        &stored);
+        &block);
 }
 
 // The four settings are compared with what the requests before asked for,
 // applied or not; the sample mode is only stored.
 void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
-    ExParaBlock stored = block;
     Request(
         [&](Wishes& wishes) {
             const ExParaBlock old = WishedRecord(wishes);
@@ -147,7 +145,7 @@ void ReceiverPanel::ApplyRecord(const ExParaBlock& block) {
                 if (on != old.*SwitchField(setting)) wishes.Wish(setting, SwitchWish(wishes, setting, on, false));
             }
         },
-        &stored);
+        &block);
 }
 
 ExParaBlock ReceiverPanel::WishedRecord(const Wishes& wishes) const {

@@ -159,7 +159,7 @@ private:
     // thread, which a stop waits for) it only wishes, and the panel's thread
     // is asked to catch up.
     template <typename Write>
-    void Request(Write write, ExParaBlock* stored = nullptr) {
+    void Request(Write write, const ExParaBlock* stored = nullptr) {
         const bool insideDataCall = hostCallback.InsideDataCall();
         RequestContext context;
         const auto writeAndTell = [&](Wishes& wishes) {

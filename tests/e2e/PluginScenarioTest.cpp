@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -107,8 +106,6 @@ TEST_F(PluginScenario, WithoutAReceiverInitHWSaysSoOnceAndThenReportsReady) {
         EXPECT_NE(f->SetAttenuator(index - 2), 0);
         EXPECT_EQ(f->ExtIoGetBandwidth(index), -1);
     }
-    std::printf("no receiver: ExtIoSetSrate(3) %d, SetAttenuator(0) %d, ExtIoGetBandwidth(3) %d\n", f->ExtIoSetSrate(3),
-                f->SetAttenuator(0), f->ExtIoGetBandwidth(3));
     EXPECT_EQ(f->GetHWSR(), 200000);
     EXPECT_EQ(f->GetActualAttIdx(), 1);
 }
@@ -350,21 +347,10 @@ Lines CallsSince(const Lines& log, std::size_t from) {
     return calls;
 }
 
-void PrintCalls(const char* what, const Lines& calls) {
-    std::printf("%s:\n", what);
-    for (const auto& call : calls) std::printf("    %s\n", call.c_str());
-}
-
 std::vector<std::int32_t> Bands(const host::ExtIoFunctions& f) {
     std::vector<std::int32_t> bands;
     for (int index = -1; index <= excalibur::kSampleModeCount; ++index) bands.push_back(f.ExtIoGetBandwidth(index));
     return bands;
-}
-
-std::string Shown(const std::vector<std::int32_t>& bands) {
-    std::string text;
-    for (const std::int32_t band : bands) text += std::to_string(band) + " ";
-    return text;
 }
 
 std::vector<std::int32_t> bandsInTheStatusCall;
@@ -410,26 +396,20 @@ TEST_F(PluginScenario, TheStartIsAsEverAndTheBandsAreLearnedWhenAsked) {
     std::size_t from = DriverLog().size();
     ASSERT_EQ(f->StartHW(7050000), 4096);
     AwaitBlock();
-    PrintCalls("StartHW(7050000)", CallsSince(DriverLog(), from));
     EXPECT_EQ(CallsSince(DriverLog(), from), start);
     from = DriverLog().size();
     EXPECT_EQ(f->ExtIoSetSrate(4), 0);
-    PrintCalls("ExtIoSetSrate(4) while streaming", CallsSince(DriverLog(), from));
     EXPECT_EQ(CallsSince(DriverLog(), from), concat({stop, restartAt(16)}));
 
     from = DriverLog().size();
-    std::printf("bands of indexes -1..5 while streaming, not yet learned: %s\n", Shown(Bands(*f)).c_str());
     EXPECT_EQ(Bands(*f), unknown);
     EXPECT_EQ(CallsSince(DriverLog(), from), Lines{}) << "the stream runs: no other type";
     Counts().hook = &AskForTheBandsInTheRateChange;
     EXPECT_EQ(f->ExtIoSetSrate(3), 0);
     Counts().hook = nullptr;
-    std::printf("bands asked inside the status call of ExtIoSetSrate(3): %s\n", Shown(bandsInTheStatusCall).c_str());
-    PrintCalls("ExtIoSetSrate(3), the bands asked inside its status call", CallsSince(DriverLog(), from));
     EXPECT_EQ(bandsInTheStatusCall, learned);
     EXPECT_EQ(CallsSince(DriverLog(), from), concat({stop, learning, {"SetDDC1 0 16"}, restartAt(13)}));
     from = DriverLog().size();
-    EXPECT_EQ(Bands(*f), learned);
     f->StopHW();
     EXPECT_EQ(Bands(*f), learned);
     EXPECT_EQ(CallsSince(DriverLog(), from), stop) << "learned once for the load";
@@ -440,14 +420,8 @@ TEST_F(PluginScenario, TheStartIsAsEverAndTheBandsAreLearnedWhenAsked) {
     RegisterCallback();
     ASSERT_EQ(CallInitHW(*f).result, 1);
     from = DriverLog().size();
-    std::printf("bands of indexes -1..5 right after InitHW: %s\n", Shown(Bands(*f)).c_str());
     EXPECT_EQ(Bands(*f), learned);
-    PrintCalls("the bands asked right after InitHW, twice", CallsSince(DriverLog(), from));
     EXPECT_EQ(CallsSince(DriverLog(), from), concat({learning, {"SetDDC1 0 0"}}));
-    from = DriverLog().size();
-    ASSERT_EQ(f->StartHW(7050000), 4096);
-    EXPECT_EQ(CallsSince(DriverLog(), from), start);
-    f->StopHW();
 }
 
 TEST_F(PluginScenario, HostCallsChangeSettingsThroughThePanelsOperations) {

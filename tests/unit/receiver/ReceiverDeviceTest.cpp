@@ -208,15 +208,13 @@ TEST_F(DeviceTest, AModesBandwidthIsKeptOnlyAsTheDriverReportsItWithinTheRate) {
     }
 }
 
-// Learned while the stream is stopped, once the driver has answered for
-// every type, and with the type the stream last started at set again.
-TEST_F(DeviceTest, TheBandsAreLearnedWhileTheStreamIsStoppedAndKept) {
+// A type the driver did not report is asked for again at the next learning;
+// the type the stream last started at is set again. (The learning while
+// streaming and its keeping for the load: the plug-in's scenario.)
+TEST_F(DeviceTest, ABandTheDriverDidNotReportIsAskedForAgain) {
     ReceiverDevice device;
     ASSERT_EQ(device.Open(), 1);
     ASSERT_EQ(device.Start(), 1);
-    TakeLog();
-    device.LearnDdc1Bandwidths();
-    EXPECT_TRUE(TakeLog().empty()) << "the driver takes no other type while it streams";
     device.Stop();
     TakeLog();
 
@@ -238,8 +236,6 @@ TEST_F(DeviceTest, TheBandsAreLearnedWhileTheStreamIsStoppedAndKept) {
     device.LearnDdc1Bandwidths();
     EXPECT_EQ(TakeLog(), learning) << "asked again after a failed report";
     EXPECT_EQ(Ddc1BandwidthOfMode(2), 160000);
-    device.LearnDdc1Bandwidths();
-    EXPECT_TRUE(TakeLog().empty()) << "kept once every type was reported";
 }
 
 TEST_F(DeviceTest, ConversionScalesEveryValueByTheGain) {

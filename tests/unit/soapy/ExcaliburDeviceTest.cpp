@@ -298,13 +298,10 @@ TEST_F(SoapyDeviceTest, ControlsReachTheDriverAndBadValuesAreRefused) {
         row.set();
         EXPECT_EQ(TakeLog(), row.tuned);
         EXPECT_EQ(device->getFrequencyCorrection(SOAPY_SDR_RX, 0), row.ppm) << row.tuned.back();
-        EXPECT_EQ(device->getFrequency(SOAPY_SDR_RX, 0, "CORR"), row.ppm) << row.tuned.back();
         EXPECT_NEAR(device->getFrequency(SOAPY_SDR_RX, 0), row.shown, 0.5) << row.tuned.back();
-        EXPECT_EQ(device->getFrequency(SOAPY_SDR_RX, 0, "RF"), device->getFrequency(SOAPY_SDR_RX, 0));
         EXPECT_EQ(TakeMessages(), row.messages) << row.tuned.back();
     }
-    std::printf("correction -1000 ppm, setFrequency(50 MHz): tuned %s, getFrequency %.1f Hz\n",
-                corrections[4].tuned.back().c_str(), device->getFrequency(SOAPY_SDR_RX, 0));
+    EXPECT_EQ(device->getFrequency(SOAPY_SDR_RX, 0, "CORR"), -1000.0);
     EXPECT_EQ(device->getFrequencyRange(SOAPY_SDR_RX, 0, "CORR").at(0).minimum(), -1000.0);
 
     EXPECT_THROW(device->setFrequency(SOAPY_SDR_RX, 0, NAN), std::invalid_argument);
